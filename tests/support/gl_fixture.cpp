@@ -1,0 +1,38 @@
+#include "support/gl_fixture.h"
+
+#include <png.h>
+
+#include <cstdio>
+
+#include "platform/offscreen.h"
+
+void GlTest::SetUp() {
+  if (!offscreenCreate(640, 480)) GTEST_SKIP() << "no offscreen OpenGL context on this machine";
+  glViewport(0, 0, 640, 480);
+}
+
+void GlTest::TearDown() { offscreenDestroy(); }
+
+std::array<int, 3> GlTest::pixel(int x, int y) const {
+  unsigned char rgb[4] = {};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  return {rgb[0], rgb[1], rgb[2]};
+}
+
+std::vector<unsigned char> GlTest::frame() const {
+  std::vector<unsigned char> rgb(640 * 480 * 3);
+  offscreenReadRgb(rgb.data());
+  return rgb;
+}
+
+void GlTest::savePng(const char* path) const {
+  std::vector<unsigned char> rgb = frame();
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = 640;
+  image.height = 480;
+  image.format = PNG_FORMAT_RGB;
+  if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr))
+    std::fprintf(stderr, "could not write %s: %s\n", path, image.message);
+}

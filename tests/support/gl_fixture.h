@@ -1,0 +1,21 @@
+// A GoogleTest fixture with a 640x480 offscreen GL context made current, and pixel reads.
+#pragma once
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+class GlTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Pixel at (x, y) in window coordinates (origin at the lower left, as glReadPixels).
+  std::array<int, 3> pixel(int x, int y) const;
+  // The whole frame, top row first, tightly packed RGB.
+  std::vector<unsigned char> frame() const;
+  // Writes the current frame as a PNG (for looking at it while writing a test).
+  void savePng(const char* path) const;
+};
