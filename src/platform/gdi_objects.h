@@ -1,0 +1,44 @@
+// GDI objects shared by the platform backends: device contexts, bitmaps and fonts.
+// A handle (HDC, HGDIOBJ) is a pointer to one of these records.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+
+struct GdiObject {
+  enum Kind { kBitmap, kFont } kind;
+  explicit GdiObject(Kind k) : kind(k) {}
+  virtual ~GdiObject() = default;
+};
+
+// A bitmap loaded by LoadImageA: tightly packed RGB rows, top row first.
+struct GdiBitmap : GdiObject {
+  GdiBitmap() : GdiObject(kBitmap) {}
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> rgb;
+};
+
+// A logical font as CreateFontA describes it; glyphs are made from it by wglUseFontOutlinesA.
+struct GdiFont : GdiObject {
+  GdiFont() : GdiObject(kFont) {}
+  int height = 0;
+  int width = 0;
+  int weight = 0;
+  bool italic = false;
+  std::string faceName;
+};
+
+// A device context: a window's own one (GetDC) or a memory one (CreateCompatibleDC).
+struct GdiDc {
+  HWND window = nullptr;  // null for a memory DC
+  GdiBitmap* bitmap = nullptr;
+  GdiFont* font = nullptr;
+};
+
+inline GdiDc* toDc(HDC hdc) { return reinterpret_cast<GdiDc*>(hdc); }
+inline HDC toHdc(GdiDc* dc) { return reinterpret_cast<HDC>(dc); }
+inline GdiObject* toObject(HGDIOBJ object) { return reinterpret_cast<GdiObject*>(object); }
+inline HGDIOBJ toHandle(GdiObject* object) { return reinterpret_cast<HGDIOBJ>(object); }
