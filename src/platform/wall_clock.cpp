@@ -1,0 +1,57 @@
+// Wall clock backend: the C runtime clock, optionally pinned for reproducible runs.
+// Supports: the real calendar time (live), a fixed local time of day from KS_FIXED_TIME.
+// Does not support: a pinned clock that advances; sub-second readings.
+// Depends on: the C runtime (time, mktime, localtime, getenv) and TZ for local time.
+#include "platform/wall_clock.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool g_clockChecked = false;
+bool g_clockPinned = false;
+time_t g_pinnedTime = 0;
+
+// Parses "HH:MM:SS" (hours 0-23, minutes and seconds 0-59, nothing after) and pins the
+// clock to that local time on 1 March 2004, a date without daylight-saving changes nearby.
+void checkPinnedClock() {
+  g_clockChecked = true;
+  const char* text = std::getenv("KS_FIXED_TIME");
+  if (!text || !*text) return;
+  int hours = -1, minutes = -1, seconds = -1;
+  char rest = 0;
+  int fields = std::sscanf(text, "%2d:%2d:%2d%c", &hours, &minutes, &seconds, &rest);
+  if (fields != 3 || hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 ||
+      seconds > 59) {
+    std::fprintf(stderr, "KS_FIXED_TIME: \"%s\" is not HH:MM:SS; using the real clock\n", text);
+    return;
+  }
+  struct tm local = {};
+  local.tm_year = 2004 - 1900;
+  local.tm_mon = 2;
+  local.tm_mday = 1;
+  local.tm_hour = hours;
+  local.tm_min = minutes;
+  local.tm_sec = seconds;
+  local.tm_isdst = -1;
+  time_t pinned = std::mktime(&local);
+  if (pinned == static_cast<time_t>(-1)) {
+    std::fprintf(stderr, "KS_FIXED_TIME: \"%s\" has no calendar time here; using the real clock\n",
+                 text);
+    return;
+  }
+  g_pinnedTime = pinned;
+  g_clockPinned = true;
+}
+
+}  // namespace
+
+time_t wallClockTime(time_t* out) {
+  if (!g_clockChecked) checkPinnedClock();
+  time_t now = g_clockPinned ? g_pinnedTime : std::time(nullptr);
+  if (out) *out = now;
+  return now;
+}
+
+struct tm* wallClockLocalTime(const time_t* when) { return std::localtime(when); }
