@@ -61,9 +61,21 @@ class ModelLoader {
   void readColor(Material& material, Chunk* chunk);
   void closeLoader();
 
+  // Checked reading: every read stays inside `chunk` and inside the file; a breach marks the
+  // load as failed with a short reason, and every loop stops at the first failure.
+  bool readData(void* buffer, uint32_t count, Chunk* chunk);
+  bool skipData(uint32_t count, Chunk* chunk);
+  bool readSubChunk(Chunk* chunk, Chunk* parent);
+  void readNameField(char* field, Chunk* chunk);
+  void fail(const char* format, ...);
+
   FILE* file = nullptr;
   Chunk* currentChunk = nullptr;
   Chunk* tempChunk = nullptr;
+  const char* path = "";
+  bool failed = false;
+  int depth = 0;
+  char reason[255] = {};
 };
 
 void releaseModel(Model model);
