@@ -1,0 +1,148 @@
+// The JPEG texture loader on the offscreen context: slots, filters, mipmaps, row order, odd
+// widths, greyscale and CMYK pictures, and the library's exit on damaged data.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "formats/texture.h"
+#include "jpeg_file.h"
+#include "support/gl_fixture.h"
+
+namespace {
+
+std::string tempPath(const char* name) {
+  return "/tmp/ks-texture-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Level `level` of the bound texture, tightly packed RGB, first row (t = 0) first.
+std::vector<unsigned char> texels(int level, int* width, int* height) {
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, height);
+  std::vector<unsigned char> rgb(size_t(*width) * size_t(*height) * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  return rgb;
+}
+
+// Red top half, blue bottom half.
+unsigned char redOverBlue(int, int y, int c, int height) {
+  bool top = y < height / 2;
+  return c == 0 ? (top ? 255 : 0) : c == 2 ? (top ? 0 : 255) : 0;
+}
+
+}  // namespace
+
+class TextureLoad : public GlTest {};
+
+TEST_F(TextureLoad, ColourPictureFillsItsSlotWithLinearFiltersAndMipmaps) {
+  std::string path = tempPath("colour.jpg");
+  ASSERT_TRUE(writeJpeg(path, 64, 32, 3, [](int x, int y, int c) { return redOverBlue(x, y, c, 32); }));
+  EXPECT_FALSE(loadTexture(path.c_str(), 5));
+  std::remove(path.c_str());
+  ASSERT_NE(g_textures[5], 0u);
+  EXPECT_EQ(g_textures[4], 0u);
+  GLint bound = 0, minFilter = 0, magFilter = 0, alignment = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(GLuint(bound), g_textures[5]);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+  EXPECT_EQ(minFilter, GL_LINEAR);
+  EXPECT_EQ(magFilter, GL_LINEAR);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  EXPECT_EQ(alignment, 4);
+
+  int width = 0, height = 0;
+  std::vector<unsigned char> level0 = texels(0, &width, &height);
+  ASSERT_EQ(width, 64);
+  ASSERT_EQ(height, 32);
+  // Row 0 is the top of the picture.
+  EXPECT_GT(level0[0], 200);
+  EXPECT_LT(level0[2], 50);
+  EXPECT_LT(level0[(31 * 64) * 3], 50);
+  EXPECT_GT(level0[(31 * 64) * 3 + 2], 200);
+  // The whole chain down to 1 x 1.
+  texels(6, &width, &height);
+  EXPECT_EQ(width, 1);
+  EXPECT_EQ(height, 1);
+
+  // A surface with t = 1 at its upper edge shows the picture's bottom row there.
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_TEXTURE_2D);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0); glVertex2f(-1, -1);
+  glTexCoord2f(1, 0); glVertex2f(1, -1);
+  glTexCoord2f(1, 1); glVertex2f(1, 1);
+  glTexCoord2f(0, 1); glVertex2f(-1, 1);
+  glEnd();
+  if (const char* dir = std::getenv("KS_TEST_PNG_DIR")) savePng((std::string(dir) + "/texture_quad.png").c_str());
+  std::array<int, 3> upper = pixel(320, 470), lower = pixel(320, 10);
+  EXPECT_GT(upper[2], 200);
+  EXPECT_LT(upper[0], 50);
+  EXPECT_GT(lower[0], 200);
+  EXPECT_LT(lower[2], 50);
+}
+
+TEST_F(TextureLoad, RowsOfOddWidthsAreNotSheared) {
+  // 33 pixels a row (99 bytes): the left 16 columns red, the right 16 blue.
+  std::string path = tempPath("odd.jpg");
+  ASSERT_TRUE(writeJpeg(path, 33, 40, 3, [](int x, int, int c) {
+    return (unsigned char)(c == 0 ? (x < 16 ? 255 : 0) : c == 2 ? (x > 16 ? 255 : 0) : 0);
+  }));
+  EXPECT_FALSE(loadTexture(path.c_str(), 0));
+  std::remove(path.c_str());
+  int width = 0, height = 0;
+  std::vector<unsigned char> level0 = texels(0, &width, &height);
+  ASSERT_GT(width, 8);
+  for (int y = 0; y < height; y++) {
+    const unsigned char* left = &level0[size_t(y * width) * 3];
+    const unsigned char* right = &level0[size_t(y * width + width - 1) * 3];
+    EXPECT_GT(left[0], 200) << "row " << y;
+    EXPECT_LT(left[2], 50) << "row " << y;
+    EXPECT_LT(right[0], 50) << "row " << y;
+    EXPECT_GT(right[2], 200) << "row " << y;
+  }
+}
+
+TEST_F(TextureLoad, GreyscaleIsExpandedToRgb) {
+  std::string path = tempPath("grey.jpg");
+  ASSERT_TRUE(writeJpeg(path, 16, 16, 1, [](int x, int, int) { return (unsigned char)(x * 16); }));
+  EXPECT_FALSE(loadTexture(path.c_str(), 3));
+  std::remove(path.c_str());
+  int width = 0, height = 0;
+  std::vector<unsigned char> level0 = texels(0, &width, &height);
+  ASSERT_EQ(width, 16);
+  for (int y = 0; y < 16; y++)
+    for (int x = 0; x < 16; x++) {
+      const unsigned char* p = &level0[size_t(y * 16 + x) * 3];
+      EXPECT_EQ(p[0], p[1]);
+      EXPECT_EQ(p[1], p[2]);
+      EXPECT_NEAR(p[0], x * 16, 6);
+    }
+}
+
+TEST_F(TextureLoad, CmykAndMissingFilesFailAndLeaveTheSlot) {
+  std::string path = tempPath("cmyk.jpg");
+  ASSERT_TRUE(writeJpeg(path, 8, 8, 4, [](int, int, int) { return (unsigned char)128; }));
+  g_textures[7] = 12345;
+  EXPECT_TRUE(loadTexture(path.c_str(), 7));
+  std::remove(path.c_str());
+  EXPECT_TRUE(loadTexture("/nonexistent/golem.jpg", 7));
+  EXPECT_EQ(g_textures[7], 12345u);
+}
+
+TEST(TextureDecode, DamagedDataEndsTheProcessWithStatusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  std::string empty = tempPath("empty.jpg"), text = tempPath("text.jpg");
+  FILE* f = std::fopen(empty.c_str(), "wb");
+  std::fclose(f);
+  f = std::fopen(text.c_str(), "wb");
+  std::fputs("this is not a picture\n", f);
+  std::fclose(f);
+  EXPECT_EXIT(decodeJpegFile(empty.c_str()), testing::ExitedWithCode(1), "Empty input file");
+  EXPECT_EXIT(decodeJpegFile(text.c_str()), testing::ExitedWithCode(1), "Not a JPEG file");
+  std::remove(empty.c_str());
+  std::remove(text.c_str());
+}
