@@ -1,0 +1,162 @@
+// Screen overlays: the white fade's lifetime and left state, and the rosette's one shared
+// animation with its bouncing shape.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "app/assets.h"
+#include "support/gl_fixture.h"
+#include "timeline/overlays.h"
+
+namespace {
+
+class OverlayTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped()) return;
+    // The window's default projection, as the opening and the model room see it.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_TEXTURE_2D);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  }
+};
+
+TEST_F(OverlayTest, WhiteFadeFullOnFirstCallAndGoneFromTheTwentySixth) {
+  std::array<int, 3> first = {}, mid = {}, last25 = {}, call26 = {}, corner = {};
+  for (int call = 1; call <= 30; call++) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawWhiteFade(0.04);
+    if (call == 1) first = pixel(320, 240), corner = pixel(0, 479);
+    if (call == 13) mid = pixel(320, 240);
+    if (call == 25) last25 = pixel(320, 240);
+    if (call == 26) call26 = pixel(320, 240);
+  }
+  EXPECT_EQ(first, (std::array<int, 3>{255, 255, 255}));
+  EXPECT_EQ(corner, (std::array<int, 3>{255, 255, 255})) << "the quad covers the whole view";
+  EXPECT_NEAR(mid[0], 133, 2);  // alpha 1 - 12 * 0.04 = 0.52
+  EXPECT_NEAR(last25[0], 10, 2);  // alpha 0.04
+  EXPECT_EQ(call26, (std::array<int, 3>{0, 0, 0}));
+  EXPECT_DOUBLE_EQ(g_fadeFrame, 30.0);
+}
+
+TEST_F(OverlayTest, WhiteFadeLeavesIdentityDepthTextureAndOpaqueWhite) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glTranslatef(3.0f, 0.0f, 0.0f);
+  drawWhiteFade(0.04);
+  GLdouble m[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  EXPECT_DOUBLE_EQ(m[12], 0.0);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  GLint src = 0, dst = 0, face = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetIntegerv(GL_FRONT_FACE, &face);
+  EXPECT_EQ(src, GL_SRC_ALPHA);
+  EXPECT_EQ(dst, GL_ONE);
+  EXPECT_EQ(face, GL_CCW);
+  GLfloat c[4];
+  glGetFloatv(GL_CURRENT_COLOR, c);
+  EXPECT_FLOAT_EQ(c[3], 1.0f);
+  // The fade writes no depth: a quad behind it still draws.
+  GLfloat depth = 0.0f;
+  glReadPixels(320, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_FLOAT_EQ(depth, 1.0f);
+}
+
+TEST_F(OverlayTest, RosetteCallsWithDifferentSlotsShareOneAnimation) {
+  drawRosetteOverlay(TEX_BOARD);
+  drawRosetteOverlay(TEX_GOLEM);
+  drawRosetteOverlay(TEX_QUENTA);
+  EXPECT_FLOAT_EQ(g_rosetteOrbit, 3.0f);
+  EXPECT_FLOAT_EQ(g_rosetteSpin, 3.0f);
+  // The eye of the last call is the orbit at counter 2.
+  EXPECT_FLOAT_EQ(g_rosetteEyeX, (float)(20.0 * sin(0.02)));
+  EXPECT_FLOAT_EQ(g_rosetteEyeZ, (float)(19.0 * cos(0.02)));
+  EXPECT_NEAR(g_rosetteP, 1.4 + 3 * 0.6, 1e-12);
+}
+
+TEST_F(OverlayTest, RosetteShapeParametersBounceAfterPassingTheirBounds) {
+  for (int call = 1; call <= 10; call++) drawRosetteOverlay(TEX_QUENTA);
+  // P rises by 0.6 to 7.4, which is past 7, so its step has turned.
+  EXPECT_NEAR(g_rosetteP, 7.4, 1e-9);
+  EXPECT_DOUBLE_EQ(g_rosetteStepP, -0.6);
+  drawRosetteOverlay(TEX_QUENTA);
+  EXPECT_NEAR(g_rosetteP, 6.8, 1e-9);
+
+  // Run on and record the extremes of each parameter: each passes its bound by under one step.
+  // (A tiny viewport keeps the 2000 draws cheap; the shape does not depend on it.)
+  glViewport(0, 0, 8, 8);
+  double minP = 1e9, maxP = -1e9, minQ = 1e9, maxQ = -1e9;
+  float minR = 1e9f, maxR = -1e9f;
+  for (int call = 0; call < 2000; call++) {
+    drawRosetteOverlay(TEX_QUENTA);
+    minP = std::fmin(minP, g_rosetteP), maxP = std::fmax(maxP, g_rosetteP);
+    minQ = std::fmin(minQ, g_rosetteQ), maxQ = std::fmax(maxQ, g_rosetteQ);
+    minR = std::fmin(minR, g_rosetteR), maxR = std::fmax(maxR, g_rosetteR);
+  }
+  EXPECT_GT(maxP, 7.0);
+  EXPECT_LE(maxP, 7.6);
+  EXPECT_LT(minP, -5.5);
+  EXPECT_GE(minP, -6.1);
+  EXPECT_GT(maxQ, 6.5);
+  EXPECT_LE(maxQ, 6.5 + 0.035);
+  EXPECT_LT(minQ, -3.1);
+  EXPECT_GE(minQ, -3.1 - 0.035);
+  EXPECT_GT(maxR, 6.0f);
+  EXPECT_LE(maxR, 6.23f);
+  EXPECT_LE(minR, -5.0f);
+  EXPECT_GE(minR, -5.23f);
+}
+
+TEST_F(OverlayTest, RosetteAddsLightAndLeavesItsMatrixAndState) {
+  glEnable(GL_CULL_FACE);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawRosetteOverlay(TEX_QUENTA);
+  savePng("rosette.png");
+
+  // Untextured (no pictures loaded), the quads add grey 0.4 where they overlap the centre.
+  std::vector<unsigned char> rgb = frame();
+  int lit = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3)
+    if (rgb[i] > 0) lit++;
+  EXPECT_GT(lit, 1000);
+  std::array<int, 3> centre = pixel(320, 240);
+  EXPECT_GE(centre[0], 102) << "at least one quad adds 0.4 at the centre";
+  EXPECT_EQ(centre[0], centre[1]);
+
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  GLint src = 0, dst = 0, face = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetIntegerv(GL_FRONT_FACE, &face);
+  EXPECT_EQ(src, GL_ONE);
+  EXPECT_EQ(dst, GL_ONE);
+  EXPECT_EQ(face, GL_CW);
+  GLfloat c[4];
+  glGetFloatv(GL_CURRENT_COLOR, c);
+  EXPECT_FLOAT_EQ(c[0], 1.0f);
+
+  // The matrix stays at the look-at times the rotations: on the first call (spin 0) that is
+  // the look-at from (0, 0, 19) times a half turn about (1, 1, 1) (12780 degrees in all).
+  GLdouble left[16], expected[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, left);
+  glLoadIdentity();
+  gluLookAt(0.0, 0.0, 19.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+  glRotatef(180.0f, 1.0f, 1.0f, 1.0f);
+  glGetDoublev(GL_MODELVIEW_MATRIX, expected);
+  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], expected[i], 1e-3) << "element " << i;
+}
+
+}  // namespace
