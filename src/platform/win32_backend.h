@@ -1,0 +1,77 @@
+// The seam between the common Win32 layer (win32_window.cpp: window record, message queue,
+// timer, paint ordering) and the native backends that supply a real window or a headless one.
+// The process entry chooses the backend before WinMain runs; the show never sees this header.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win32.h"
+
+struct NativeBackend {
+  const char* name;
+  // Monotonic milliseconds that the 40 ms timer is measured in.
+  uint64_t (*nowMs)();
+  // Waits until `untilMs` (or until input arrives, for backends with input); UINT64_MAX waits for input only.
+  void (*wait)(uint64_t untilMs);
+  // Turns pending native input into posted messages (WM_KEYDOWN, WM_SYSCOMMAND) for `hwnd`.
+  void (*pumpEvents)(HWND hwnd);
+  // Native window lifetime. `create` returns false and fills `why` when there is no window to be had.
+  bool (*createWindow)(int x, int y, int width, int height, const char* title, std::string* why);
+  void (*showWindow)();
+  void (*destroyWindow)();
+  // Pixel format, GL context, buffer swap.
+  bool (*setPixelFormat)(const PIXELFORMATDESCRIPTOR* descriptor);
+  bool (*createContext)();
+  bool (*makeCurrent)(bool current);
+  void (*deleteContext)();
+  bool (*swapBuffers)();
+  // Display mode: a 640x480 full-screen mode, or null for the stored (desktop) mode.
+  LONG (*changeDisplayMode)(const DEVMODEA* mode);
+  void (*showCursor)(bool visible);
+  // Called after every WM_PAINT the window procedure handled, with its cost in milliseconds.
+  void (*afterPaint)(double milliseconds);
+};
+
+// Chosen by the process entry; the live SDL2 backend unless a virtual-time run asked otherwise.
+extern const NativeBackend* g_nativeBackend;
+extern const NativeBackend g_sdlBackend;
+extern const NativeBackend g_headlessBackend;
+
+// Live backend options.
+void sdlBackendSetWindowed(bool windowed);
+
+// Headless backend: with virtual time the timer fires as soon as nothing else is queued and the
+// music position advances with it; otherwise it keeps wall-clock time (used by tests).
+struct HeadlessOptions {
+  bool virtualTime = false;
+  std::string captureDir;  // empty: no PNG frames
+  double fromSeconds = 0.0;
+  double toSeconds = 1e30;
+  bool bench = false;
+};
+void headlessBackendConfigure(const HeadlessOptions& options);
+// Prints the benchmark summary (per schedule window and the final line) on standard output.
+void headlessBackendPrintBench();
+// Wall-clock seconds (steady clock) at the end of the first paint, 0 before it.
+double platformFirstPaintSeconds();
+double platformWallSeconds();
+
+// Restores the display mode; safe from atexit and on every way out.
+void platformRestoreDisplay();
+// Signals that end the process (SIGINT, SIGTERM) restore the display mode first.
+void platformInstallExitHandlers();
+
+// Queues a message for GetMessageA (input from the backends).
+void platformPostMessage(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam);
+
+// The one window's own device context (CS_OWNDC), used by GetDC and SwapBuffers.
+struct GdiDc;
+GdiDc* platformWindowDc(HWND hwnd);
+bool platformWindowAlive(HWND hwnd);
+
+// Writes tightly packed RGB rows, top row first, as a PNG. False (reason on stderr) on failure.
+bool writePng(const char* path, const unsigned char* rgb, int width, int height);
+// Copies `width` x `height` RGB pixels (top row first) to the current GL drawable with their
+// top-left corner at window pixel (x, y), leaving every GL state as it was.
+void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels);

@@ -1,0 +1,171 @@
+// Headless backend: the window is an offscreen 640x480 OpenGL context, there is no input and no
+// display mode. With virtual time (capture and benchmark runs) the platform clock is the music
+// position: whenever nothing else is queued the 40 ms timer falls due at once and the position
+// moves to it, so frame N is drawn at N x 40 ms (frame 0 is the first paint, at 0). Without
+// virtual time the clock is the wall clock (tests of the message ordering).
+// Supports: PNG frames DIR/frame-NNNNN.png after each buffer swap within a time range; the cost
+// of each paint, summarised per window of the show's schedule.
+// Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL) and libpng.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "platform/offscreen.h"
+#include "platform/virtual_time.h"
+#include "platform/win32_backend.h"
+
+namespace {
+HeadlessOptions g_options;
+bool g_windowExists = false;
+int g_width = 640, g_height = 480;
+bool g_contextMade = false;
+double g_runStartSeconds = 0.0;
+double g_runEndSeconds = 0.0;
+
+struct FrameCost {
+  int ms;  // music position of the frame
+  double cost;
+};
+std::vector<FrameCost> g_costs;
+
+uint64_t headlessNowMs() {
+  if (g_options.virtualTime) return static_cast<uint64_t>(virtualTimeMs());
+  using namespace std::chrono;
+  return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void headlessWait(uint64_t untilMs) {
+  if (untilMs == UINT64_MAX) {
+    // Nothing can ever arrive without input: end the loop instead of hanging.
+    std::fprintf(stderr, "headless: no window and no timer left, ending the message loop\n");
+    PostQuitMessage(1);
+    return;
+  }
+  if (g_options.virtualTime) {
+    virtualTimeSetMs(static_cast<int>(untilMs));
+    return;
+  }
+  uint64_t now = headlessNowMs();
+  if (untilMs > now) std::this_thread::sleep_for(std::chrono::milliseconds(untilMs - now));
+}
+
+void headlessPumpEvents(HWND) {}
+
+bool headlessCreateWindow(int, int, int width, int height, const char*, std::string*) {
+  g_windowExists = true;
+  g_width = width;
+  g_height = height;
+  return true;
+}
+
+void headlessShowWindow() {}
+
+void headlessDestroyWindow() {
+  g_windowExists = false;
+  g_runEndSeconds = platformWallSeconds();
+}
+
+bool headlessSetPixelFormat(const PIXELFORMATDESCRIPTOR*) { return true; }
+
+bool headlessCreateContext() {
+  if (!offscreenCreate(g_width, g_height)) return false;
+  offscreenMakeCurrent(false);
+  g_contextMade = true;
+  return true;
+}
+
+bool headlessMakeCurrent(bool current) { return g_contextMade && offscreenMakeCurrent(current); }
+
+void headlessDeleteContext() {
+  offscreenDestroy();
+  g_contextMade = false;
+}
+
+bool headlessSwapBuffers() {
+  if (!g_contextMade || !offscreenIsCurrent()) return false;
+  glFinish();
+  int ms = virtualTimeMs();
+  double seconds = ms * 0.001;
+  if (!g_options.captureDir.empty() && seconds >= g_options.fromSeconds && seconds <= g_options.toSeconds) {
+    std::vector<unsigned char> rgb(static_cast<size_t>(g_width) * g_height * 3);
+    offscreenReadRgb(rgb.data());
+    char path[4096];
+    std::snprintf(path, sizeof(path), "%s/frame-%05d.png", g_options.captureDir.c_str(), ms / 40);
+    if (!writePng(path, rgb.data(), g_width, g_height)) return false;
+  }
+  return true;
+}
+
+LONG headlessChangeDisplayMode(const DEVMODEA*) { return DISP_CHANGE_SUCCESSFUL; }
+void headlessShowCursor(bool) {}
+
+void headlessAfterPaint(double milliseconds) {
+  // The loop's pace is measured from the first timer frame on (frame 0 comes before loading).
+  if (g_costs.size() == 1) g_runStartSeconds = platformWallSeconds() - milliseconds * 0.001;
+  g_costs.push_back({virtualTimeMs(), milliseconds});
+}
+
+double percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  size_t index = static_cast<size_t>(p * (values.size() - 1) + 0.5);
+  return values[std::min(index, values.size() - 1)];
+}
+
+// The schedule's time windows, by music time in milliseconds (bounds as the schedule tests them).
+struct BenchWindow {
+  const char* name;
+  bool (*contains)(double t);
+};
+const BenchWindow kWindows[] = {
+    {"T<=0.1        clear only", [](double t) { return t <= 0.1; }},
+    {"0.1<T<28      opening, panels", [](double t) { return t > 0.1 && t < 28.0; }},
+    {"28<=T<=69     model room, side panels", [](double t) { return t >= 28.0 && t <= 69.0; }},
+    {"65<T<=90      slab and kites", [](double t) { return t > 65.0 && t <= 90.0; }},
+    {"126<T<=130    funnel burst", [](double t) { return t > 126.0 && t <= 130.0; }},
+    {"90<T<128.5    clock hall", [](double t) { return t > 90.0 && t < 128.5; }},
+    {"130<=T<=148   ring tube", [](double t) { return t >= 130.0 && t <= 148.0; }},
+    {"148<T<=176    title board", [](double t) { return t > 148.0 && t <= 176.0; }},
+    {"176<T<=193    water room", [](double t) { return t > 176.0 && t <= 193.0; }},
+    {"193<T         water room, credits", [](double t) { return t > 193.0; }},
+};
+}  // namespace
+
+void headlessBackendConfigure(const HeadlessOptions& options) { g_options = options; }
+
+void headlessBackendPrintBench() {
+  std::vector<double> all;
+  for (const FrameCost& frame : g_costs) all.push_back(frame.cost);
+  std::printf("%-38s %7s %8s %8s %8s %8s\n", "window (music seconds)", "frames", "mean_ms", "p50_ms", "p95_ms",
+              "max_ms");
+  for (const BenchWindow& window : kWindows) {
+    std::vector<double> costs;
+    double sum = 0.0;
+    for (const FrameCost& frame : g_costs)
+      if (window.contains(frame.ms * 0.001)) {
+        costs.push_back(frame.cost);
+        sum += frame.cost;
+      }
+    if (costs.empty()) continue;
+    std::printf("%-38s %7zu %8.3f %8.3f %8.3f %8.3f\n", window.name, costs.size(), sum / costs.size(),
+                percentile(costs, 0.5), percentile(costs, 0.95), *std::max_element(costs.begin(), costs.end()));
+  }
+  double showSeconds = g_costs.size() < 2 ? 0.0 : (g_costs.back().ms - g_costs[1].ms + 40) * 0.001;
+  double end = g_runEndSeconds > 0.0 ? g_runEndSeconds : platformWallSeconds();
+  double wall = end - g_runStartSeconds;
+  std::printf("bench: frames=%zu p50_ms=%.3f p95_ms=%.3f max_ms=%.3f realtime=%.1f\n", g_costs.size(),
+              percentile(all, 0.5), percentile(all, 0.95), all.empty() ? 0.0 : *std::max_element(all.begin(), all.end()),
+              wall > 0.0 ? showSeconds / wall : 0.0);
+  std::fflush(stdout);
+}
+
+const NativeBackend g_headlessBackend = {
+    "headless",           headlessNowMs,          headlessWait,          headlessPumpEvents,
+    headlessCreateWindow, headlessShowWindow,     headlessDestroyWindow, headlessSetPixelFormat,
+    headlessCreateContext, headlessMakeCurrent,   headlessDeleteContext, headlessSwapBuffers,
+    headlessChangeDisplayMode, headlessShowCursor, headlessAfterPaint,
+};
