@@ -1,11 +1,14 @@
 // Wall clock backend: the C runtime clock, optionally pinned for reproducible runs.
 // Supports: the real calendar time (live), a fixed local time of day from KS_FIXED_TIME.
-// Does not support: a pinned clock that advances; sub-second readings.
-// Depends on: the C runtime (time, mktime, localtime, getenv) and TZ for local time.
+// A pinned clock advances with the virtual music position (whole seconds) in virtual-time runs.
+// Does not support: sub-second readings.
+// Depends on: the C runtime (time, mktime, localtime, getenv), TZ for local time, virtual_time.
 #include "platform/wall_clock.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/virtual_time.h"
 
 namespace {
 
@@ -49,7 +52,11 @@ void checkPinnedClock() {
 
 time_t wallClockTime(time_t* out) {
   if (!g_clockChecked) checkPinnedClock();
-  time_t now = g_clockPinned ? g_pinnedTime : std::time(nullptr);
+  time_t now = std::time(nullptr);
+  if (g_clockPinned) {
+    now = g_pinnedTime;
+    if (virtualTimeEnabled() && virtualTimeMs() > 0) now += virtualTimeMs() / 1000;
+  }
   if (out) *out = now;
   return now;
 }
