@@ -1,0 +1,35 @@
+// kelvo-content: programs that serve the show's content. Each sub-command is one entry of the
+// table below; add a command by adding a line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "content.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* usage;
+  int (*run)(const std::vector<std::string>& args);
+};
+
+const Command kCommands[] = {
+    {"generate", "generate DIR [--previews PNGDIR]  write DIR/data/ (pictures, models, music, bitmap)", generateCommand},
+};
+
+int usage() {
+  std::fprintf(stderr, "usage: kelvo-content COMMAND ...\n");
+  for (const Command& c : kCommands) std::fprintf(stderr, "  %s\n", c.usage);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  for (const Command& c : kCommands)
+    if (std::strcmp(argv[1], c.name) == 0) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+  return usage();
+}
