@@ -212,7 +212,7 @@ void renderFrame() {
     glTranslatef(g_slideX, 0.0f, 0.0f);
     glDisable(GL_DEPTH_TEST);
     gluLookAt(0.0, 0.0, g_eyeZ, 0.0, 0.0, -5.0, 0.0, 1.0, 0.0);
-    // drawSlabAndKites(TEX_DEATH);  (arrives with its scene)
+    drawSlabAndKites(TEX_DEATH);
     glTranslatef(-g_slideX, 0.0f, 0.0f);
     glEnable(GL_DEPTH_TEST);
   }
@@ -221,7 +221,7 @@ void renderFrame() {
   if (g_musicTime > 126.0 && g_musicTime <= 130.0) {
     glViewport(0, 0, 640, 480);
     glLoadIdentity();
-    // drawFunnelBurst();  (arrives with its scene)
+    drawFunnelBurst();
     glLoadIdentity();
   }
 
@@ -240,7 +240,7 @@ void renderFrame() {
     }
     setProjection(g_fovY, 1000.0);
     gluLookAt(g_eyeX, g_eyeY, g_eyeZ, g_centerX, g_centerY, g_centerZ, 0.0, 1.0, 0.0);
-    // drawClockHallScene();  (arrives with its scene)
+    drawClockHallScene();
   }
 
   // 7. Ring tube flight, with the rosette over it from 139 s.
