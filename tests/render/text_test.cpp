@@ -1,0 +1,174 @@
+#include "render/text.h"
+
+#include <GL/gl.h>
+
+#include <string>
+
+#include "platform/gdi_objects.h"
+#include "render/render_util.h"
+#include "support/gl_fixture.h"
+
+// The window's device context, which the application shell provides in the program.
+HDC g_hdc = nullptr;
+
+namespace {
+
+class TextTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped()) return;
+    g_hdc = toHdc(new GdiDc());
+    createOutlineFont();
+    glDisable(GL_TEXTURE_2D);
+  }
+  float modelviewX() const {
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    return m[12];
+  }
+  bool anyLit() const {
+    for (unsigned char c : frame())
+      if (c) return true;
+    return false;
+  }
+  float advance(unsigned char c) const { return g_glyphMetrics[c].gmfCellIncX; }
+};
+
+}  // namespace
+
+// Glyphs are in em units: capitals stand on the base line and are less than one unit high.
+TEST_F(TextTest, GlyphsAreInEmUnitsWithMetrics) {
+  EXPECT_NE(g_fontBase, 0u);
+  const GLYPHMETRICSFLOAT& h = g_glyphMetrics['H'];
+  EXPECT_GT(h.gmfBlackBoxY, 0.55f);
+  EXPECT_LT(h.gmfBlackBoxY, 0.8f);
+  EXPECT_NEAR(h.gmfptGlyphOrigin.y - h.gmfBlackBoxY, 0.0f, 0.02f);
+  EXPECT_GT(h.gmfCellIncX, 0.3f);
+  EXPECT_EQ(h.gmfCellIncY, 0.0f);
+  EXPECT_GT(advance('W'), advance('i'));
+  EXPECT_GT(advance(' '), 0.0f);
+  EXPECT_EQ(g_glyphMetrics[' '].gmfBlackBoxX, 0.0f);
+}
+
+// The front face at z 0 and the back face at z -0.2 both face outwards (culling keeps each
+// from its own side), the counter of an O stays open, and lit walls face outwards.
+TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+  orthoView(0.6, 0.45);
+  glTranslatef(-0.35f, -0.3f, 0);
+  printText("O");
+  savePng("glyph_O_front.png");
+  EXPECT_NE(pixel(200, 240), kBlack) << "left side of the ring";
+  EXPECT_EQ(pixel(320, 240), kBlack) << "the counter";
+  std::vector<unsigned char> front = frame();
+
+  // From behind: the back face shows the same (mirrored) outline.
+  glClear(GL_COLOR_BUFFER_BIT);
+  orthoView(0.6, 0.45);
+  glRotatef(180, 0, 1, 0);
+  glTranslatef(-0.35f, -0.3f, 0);
+  printText("O");
+  savePng("glyph_O_back.png");
+  EXPECT_TRUE(anyLit());
+  EXPECT_EQ(pixel(320, 240), kBlack);
+
+  // Depth of the two faces: only z 0 and z -0.2 occur (orthographic depth is linear).
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  orthoView(0.6, 0.45, 1.0);
+  glTranslatef(-0.35f, -0.3f, 0);
+  printText("O");
+  float depth = 0;
+  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_NEAR(depth, 0.5f, 0.01f);  // z 0 of -1..1 is halfway
+  glDepthFunc(GL_GREATER);
+  glClearDepth(0.0);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  glTranslatef(-0.35f, -0.3f, 0);
+  printText("O");
+  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_NEAR(depth, 0.6f, 0.01f);  // z -0.2: 0.5 + 0.2 / 2
+  glDisable(GL_DEPTH_TEST);
+
+  // Side walls seen edge-on from +x: with culling and a light at the viewer, the walls that
+  // survive culling are lit, so their normals point outwards too.
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_CULL_FACE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-0.6, 0.6, -0.45, 0.45, -2, 2);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  GLfloat towardViewer[4] = {0, 0, 1, 0};
+  glLightfv(GL_LIGHT0, GL_POSITION, towardViewer);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_LIGHTING);
+  glRotatef(-90, 0, 1, 0);  // +x towards the viewer
+  glTranslatef(0, -0.3f, 0);
+  printText("I");
+  savePng("glyph_I_side.png");
+  int bright = 0;
+  for (int y = 100; y < 400; y++)
+    for (int x = 0; x < 640; x++)
+      if (pixel(x, y)[0] > 150) bright++;
+  EXPECT_GT(bright, 1000);
+  glDisable(GL_LIGHTING);
+}
+
+// printText leaves the modelview advanced by the drawn glyphs, so a second call continues
+// where the first ended.
+TEST_F(TextTest, ConsecutiveCallsAdvanceTheModelview) {
+  orthoView(4, 3);
+  glTranslatef(-3.5f, 0, 0);
+  printText("%d:%d", 12, 5);
+  float expected = -3.5f + advance('1') + advance('2') + advance(':') + advance('5');
+  EXPECT_NEAR(modelviewX(), expected, 1e-5);
+  printText("%s", "AB");
+  expected += advance('A') + advance('B');
+  EXPECT_NEAR(modelviewX(), expected, 1e-5);
+  savePng("text_two_calls.png");
+  EXPECT_TRUE(anyLit());
+
+  // The list base is restored.
+  GLint base = -1;
+  glGetIntegerv(GL_LIST_BASE, &base);
+  EXPECT_EQ(base, 0);
+}
+
+TEST_F(TextTest, NullEmptyAndCode255DrawNothingAndDoNotAdvance) {
+  orthoView(2, 1.5);
+  printText(nullptr);
+  printText("%s", "");
+  printText("\xff\xff");
+  EXPECT_EQ(modelviewX(), 0.0f);
+  EXPECT_FALSE(anyLit());
+  // The code below it is a real glyph that does advance.
+  printText("\xfe");
+  EXPECT_GT(modelviewX(), 0.0f);
+}
+
+// A text longer than the buffer is cut at 255 characters instead of overrunning it.
+TEST_F(TextTest, LongTextIsCutAt255Characters) {
+  orthoView(400, 300);
+  std::string longText(1000, 'x');
+  printText("%s%s", longText.c_str(), "yyyy");
+  EXPECT_NEAR(modelviewX(), 255 * advance('x'), 1e-3);
+
+  glLoadIdentity();
+  std::string exact(254, 'x');
+  printText("%sy", exact.c_str());
+  EXPECT_NEAR(modelviewX(), 254 * advance('x') + advance('y'), 1e-3);
+}
+
+TEST_F(TextTest, DeletingTheFontFreesItsLists) {
+  EXPECT_TRUE(glIsList(g_fontBase + 'A'));
+  deleteOutlineFont();
+  EXPECT_FALSE(glIsList(g_fontBase + 'A'));
+  EXPECT_FALSE(glIsList(g_fontBase));
+}
