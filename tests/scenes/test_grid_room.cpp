@@ -1,0 +1,120 @@
+// Grid model room: the eye it writes for the next frame, the matrix and state it leaves, and the
+// hall seen through the frame driver's camera.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "scenes/grid_room.h"
+#include "scenes/scenes.h"
+#include "support/gl_fixture.h"
+#include "timeline/frame.h"
+
+namespace {
+
+class GridRoomTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped()) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_TEXTURE_2D);
+  }
+
+  // What the frame driver does around the scene.
+  void frameCall() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(g_eyeX, 0.0, g_eyeZ, 0.5 * g_eyeZ, 0.0, g_eyeX, 0.0, 1.0, 0.0);
+    glEnable(GL_DEPTH_TEST);
+    drawGridRoomScene();
+  }
+};
+
+TEST_F(GridRoomTest, EyeIsWrittenFromThePhaseBeforeItsStepForTheNextFrame) {
+  // The first call's view used the start-up eye (0, 0); the call writes the eye of phase 0.
+  frameCall();
+  EXPECT_DOUBLE_EQ(g_eyeX, 0.0);
+  EXPECT_DOUBLE_EQ(g_eyeZ, 800.0);
+  EXPECT_FLOAT_EQ(g_gridRoomPhase, 2.0f);
+  frameCall();
+  EXPECT_DOUBLE_EQ(g_eyeX, sin(2.0f * 0.008) * 600.0);
+  EXPECT_DOUBLE_EQ(g_eyeZ, cos(2.0f * 0.01) * 800.0);
+  // Over a long run the eye stays inside the hall.
+  for (int i = 0; i < 800; i++) {
+    glLoadIdentity();
+    drawGridRoomScene();
+    ASSERT_LE(std::fabs(g_eyeX), 600.0);
+    ASSERT_LE(std::fabs(g_eyeZ), 800.0);
+  }
+}
+
+TEST_F(GridRoomTest, LeavesTheCameraMatrixAndItsState) {
+  g_eyeX = 100.0;
+  g_eyeZ = 300.0;
+  glColor3f(0.3f, 0.3f, 0.3f);
+  glEnable(GL_BLEND);
+  glLoadIdentity();
+  gluLookAt(g_eyeX, 0.0, g_eyeZ, 0.5 * g_eyeZ, 0.0, g_eyeX, 0.0, 1.0, 0.0);
+  GLdouble entry[16], left[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, entry);
+  drawGridRoomScene();
+  glGetDoublev(GL_MODELVIEW_MATRIX, left);
+  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], entry[i], 1e-3) << "element " << i;
+
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+  GLint src = 0, dst = 0, face = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetIntegerv(GL_FRONT_FACE, &face);
+  EXPECT_EQ(src, GL_SRC_ALPHA);
+  EXPECT_EQ(dst, GL_ONE);
+  EXPECT_EQ(face, GL_CW);
+  GLfloat c[4];
+  glGetFloatv(GL_CURRENT_COLOR, c);
+  EXPECT_FLOAT_EQ(c[0], 1.0f);
+}
+
+TEST_F(GridRoomTest, HallFillsTheViewAndTheFloorSheetAddsLightBelow) {
+  // Second frame: the eye at (0, 0, 800) looks towards (400, 0, 0).
+  glColor3f(1.0f, 1.0f, 1.0f);
+  frameCall();
+  frameCall();
+  savePng("grid_room_second.png");
+  // No pictures: the hall is white where the walls are. The floor sheet at -180 adds white
+  // onto the white floor seen through it, so the whole picture is lit, none of it black.
+  std::vector<unsigned char> rgb = frame();
+  int black = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3)
+    if (rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 0) black++;
+  EXPECT_EQ(black, 0);
+}
+
+TEST_F(GridRoomTest, FloorQuadReachesTowardsPlusZWithItsRepeat) {
+  // Seen from above, looking down -y, a quad from z = -1 reaching 2 towards +z covers the
+  // centre and its lower half (towards +z, the bottom of the screen).
+  glLoadIdentity();
+  gluLookAt(0.0, 10.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, -1.0);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glDisable(GL_TEXTURE_2D);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  drawFloorQuad(-1.0, 0.0, 0.0, 2.0, 2.0, 0, 10.0, 10.0);
+  EXPECT_EQ(pixel(320, 200)[0], 255) << "z = +0.5 is covered";
+  EXPECT_EQ(pixel(320, 300)[0], 0) << "z = -0.5 is not";
+  GLint face = 0;
+  glGetIntegerv(GL_FRONT_FACE, &face);
+  EXPECT_EQ(face, GL_CW);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Opening scene: the pulse windows, the cage's end frame, the angle steps and the first picture.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "app/music.h"
+#include "scenes/opening.h"
+#include "scenes/scenes.h"
+#include "support/gl_fixture.h"
+
+namespace {
+
+class OpeningTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped()) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_TEXTURE_2D);
+  }
+
+  // Scale of the cage frame left behind: the length of the matrix's first column.
+  static double leftScale() {
+    GLdouble m[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    return std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
+  }
+};
+
+TEST_F(OpeningTest, FirstCallLeavesTheLastRodFrameOnTheCageCorner) {
+  g_musicTime = 1.0;
+  drawOpeningScene();
+  // All angles 0: the cage is square in front of the eye at depth 4; rod 12 starts at the
+  // corner (1, -1, -1) and runs to (1, 1, -1).
+  GLdouble m[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  auto apply = [&](double x, double y, double z, double out[3]) {
+    for (int r = 0; r < 3; r++) out[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+  };
+  double start[3], end[3];
+  apply(0, 0, 0, start);
+  apply(0, 0, 2, end);
+  EXPECT_NEAR(start[0], 1.0, 1e-5);
+  EXPECT_NEAR(start[1], -1.0, 1e-5);
+  EXPECT_NEAR(start[2], -5.0, 1e-5);
+  EXPECT_NEAR(end[0], 1.0, 1e-5);
+  EXPECT_NEAR(end[1], 1.0, 1e-5);
+  EXPECT_NEAR(end[2], -5.0, 1e-5);
+
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+}
+
+TEST_F(OpeningTest, AnglesStepOncePerCallWithoutWrapping) {
+  for (int i = 0; i < 200; i++) {
+    glLoadIdentity();
+    drawOpeningScene();
+  }
+  EXPECT_DOUBLE_EQ(g_tileSpin, 200.0);
+  EXPECT_FLOAT_EQ(g_boxAngleX, 400.0f);
+  EXPECT_FLOAT_EQ(g_boxAngleY, 200.0f);
+  EXPECT_NEAR(g_boxAngleZ, 180.0f, 1e-3f);
+}
+
+TEST_F(OpeningTest, PulsesScaleTheCageOnlyInsideTheirOpenWindows) {
+  struct Case {
+    double t;
+    double scale;  // of the cage frame (box pulse times cage pulse)
+  };
+  const Case cases[] = {
+      {18.6, 1.5},  {18.85, 1.5}, {26.8, 1.5}, {7.3, 0.6},  {8.5, 0.6},  {9.2, 0.6},
+      {20.1, 0.6},  {20.7, 0.6},  {18.57, 1.0}, {18.67, 1.0}, {18.8, 1.0}, {18.9, 1.0},
+      {7.0, 1.0},   {7.6, 1.0},   {9.4, 1.0},  {9.6, 1.0},  {9.7, 1.0},  {9.9, 1.0},
+      {26.6, 1.0},  {27.0, 1.0},  {12.0, 1.0},
+  };
+  for (const Case& c : cases) {
+    g_musicTime = c.t;
+    glLoadIdentity();
+    drawOpeningScene();
+    EXPECT_NEAR(leftScale(), c.scale, 1e-4) << "t = " << c.t;
+  }
+}
+
+TEST_F(OpeningTest, StretchPulsesLengthenOneAxisOfTheCage) {
+  // At 9.5 s the cage is stretched along y, at 9.8 s along z: the last rod (along the cage's
+  // local y after its turns) is then twice as long in eye space at 9.5 s.
+  auto rodLength = [&](double t) {
+    g_musicTime = t;
+    glLoadIdentity();
+    drawOpeningScene();
+    GLdouble m[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    return 2.0 * std::sqrt(m[8] * m[8] + m[9] * m[9] + m[10] * m[10]);
+  };
+  double plain = rodLength(12.0);
+  double alongY = rodLength(9.5);
+  EXPECT_NEAR(plain, 2.0, 1e-4);
+  EXPECT_GT(alongY, 2.2) << "the cage is stretched by 2 along y while it tumbles";
+}
+
+TEST_F(OpeningTest, FirstFrameShowsLilacWallAndBoxInFront) {
+  g_musicTime = 0.5;
+  glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawOpeningScene();
+  savePng("opening_first.png");
+  // No pictures are loaded, so the wall is flat lilac (0.8, 0.6, 0.8) around the white cage;
+  // where the side faces of neighbouring cubes overlap, the added lilac saturates to white.
+  std::array<int, 3> box = pixel(320, 240);
+  EXPECT_EQ(box, (std::array<int, 3>{255, 255, 255}));
+  std::vector<unsigned char> rgb = frame();
+  int lilac = 0;
+  for (size_t i = 0; i < rgb.size(); i += 3)
+    if (std::abs(rgb[i] - 204) <= 1 && std::abs(rgb[i + 1] - 153) <= 1 && std::abs(rgb[i + 2] - 204) <= 1)
+      lilac++;
+  EXPECT_GT(lilac, 640 * 480 / 5);
+}
+
+}  // namespace
