@@ -3,8 +3,9 @@
 // position: whenever nothing else is queued the 40 ms timer falls due at once and the position
 // moves to it, so frame N is drawn at N x 40 ms (frame 0 is the first paint, at 0). Without
 // virtual time the clock is the wall clock (tests of the message ordering).
-// Supports: PNG frames DIR/frame-NNNNN.png after each buffer swap within a time range; the cost
-// of each paint, summarised per window of the show's schedule.
+// Supports: PNG frames DIR/frame-NNNNN.png after each buffer swap within a time range (a range
+// that ends before the show ends the run like Escape after its last frame); the cost of each
+// paint, summarised per window of the show's schedule.
 // Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL) and libpng.
 #include <GL/gl.h>
 
@@ -31,6 +32,9 @@ struct FrameCost {
   double cost;
 };
 std::vector<FrameCost> g_costs;
+bool g_paintedAny = false;
+int g_lastPaintedMs = 0;
+bool g_escapeSent = false;
 
 uint64_t headlessNowMs() {
   if (g_options.virtualTime) return static_cast<uint64_t>(virtualTimeMs());
@@ -53,7 +57,14 @@ void headlessWait(uint64_t untilMs) {
   if (untilMs > now) std::this_thread::sleep_for(std::chrono::milliseconds(untilMs - now));
 }
 
-void headlessPumpEvents(HWND) {}
+// A capture that ends before the show does ends like Escape, once its last frame is drawn.
+void headlessPumpEvents(HWND hwnd) {
+  if (!g_options.virtualTime || g_options.captureDir.empty() || g_options.toSeconds >= 1e29 || g_escapeSent) return;
+  if (g_paintedAny && (g_lastPaintedMs + 40) * 0.001 > g_options.toSeconds) {
+    platformPostMessage(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    g_escapeSent = true;
+  }
+}
 
 bool headlessCreateWindow(int, int, int width, int height, const char*, std::string*) {
   g_windowExists = true;
@@ -107,6 +118,8 @@ void headlessAfterPaint(double milliseconds) {
   // The loop's pace is measured from the first timer frame on (frame 0 comes before loading).
   if (g_costs.size() == 1) g_runStartSeconds = platformWallSeconds() - milliseconds * 0.001;
   g_costs.push_back({virtualTimeMs(), milliseconds});
+  g_paintedAny = true;
+  g_lastPaintedMs = virtualTimeMs();
 }
 
 double percentile(std::vector<double> values, double p) {
