@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "app/music.h"
+#include "render/text.h"
 #include "timeline/frame.h"
 
 HDC g_hdc = nullptr;
@@ -93,7 +94,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
     case WM_DESTROY:
       stopMusic();
-      // 2. deleteOutlineFont(): added with the outline font.
+      deleteOutlineFont();
       restoreDisplayMode();
       ShowCursor(TRUE);
       wglMakeCurrent(g_hdc, nullptr);

@@ -7,6 +7,7 @@
 #include "app/assets.h"
 #include "app/music.h"
 #include "formats/model3ds.h"
+#include "render/text.h"
 #include "scenes/stage.h"
 
 HWND g_hwnd = nullptr;
@@ -83,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   ValidateRect(g_hwnd, nullptr);
   UpdateWindow(g_hwnd);
 
-  // 8.1 createOutlineFont(): added with the outline font.
+  createOutlineFont();
   initStageTables();
   loadAssets();
 
