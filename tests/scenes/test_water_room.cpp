@@ -1,0 +1,151 @@
+// Water-ceiling room: the camera stays in the room, the cone stack's per-layer turn, the glow
+// drawn through the walls, and the state the scene leaves.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "app/assets.h"
+#include "formats/texture.h"
+#include "scenes/scenes.h"
+#include "scenes/water_room.h"
+#include "support/gl_fixture.h"
+#include "timeline/frame.h"
+
+namespace {
+
+class WaterRoomTest : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    if (IsSkipped()) return;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(100.0, 1.3333333333333333, 0.1f, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glColor3f(1.0f, 1.0f, 1.0f);
+  }
+
+  void frameCall() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    drawWaterRoomScene();
+  }
+};
+
+TEST_F(WaterRoomTest, CameraStaysInsideTheRoom) {
+  frameCall();
+  EXPECT_DOUBLE_EQ(g_eyeX, 0.0);
+  EXPECT_DOUBLE_EQ(g_eyeY, 0.0);
+  EXPECT_DOUBLE_EQ(g_eyeZ, 80.0);
+  double maxX = 0, maxY = 0, maxZ = 0;
+  for (int call = 0; call < 300; call++) {
+    glLoadIdentity();
+    drawWaterRoomScene();
+    maxX = std::max(maxX, std::fabs(g_eyeX));
+    maxY = std::max(maxY, std::fabs(g_eyeY));
+    maxZ = std::max(maxZ, std::fabs(g_eyeZ));
+  }
+  // Well inside the walls at 100 and the ceiling and floor at 20, and the path does use its range.
+  EXPECT_LE(maxX, 70.0);
+  EXPECT_GT(maxX, 69.0);
+  EXPECT_LE(maxY, 4.0);
+  EXPECT_GT(maxY, 3.9);
+  EXPECT_LE(maxZ, 80.0);
+  EXPECT_GT(maxZ, 79.0);
+  EXPECT_FLOAT_EQ(g_waterRoomPhase, 301 * 2.5f);
+}
+
+TEST_F(WaterRoomTest, ConeStackTurnsOnceForwardAndOncePerLayerBack) {
+  g_coneStackSpin = 10.0f;
+  glLoadIdentity();
+  drawConeStack(TEX_TEREN);
+  // One turn by S before the layers and one by -S after each of seven layers: -6 S in all.
+  double left[16], expected[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, left);
+  glLoadIdentity();
+  glRotatef(-60.0f, 0.0f, 1.0f, 0.0f);
+  glGetDoublev(GL_MODELVIEW_MATRIX, expected);
+  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], expected[i], 1e-5) << i;
+  EXPECT_FLOAT_EQ(g_coneStackSpin, 11.0f);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+TEST_F(WaterRoomTest, ConeLayersTwistAgainstEachOther) {
+  // Seen from above, with the spin at 0 every layer's funnels line up on the axes; at 45 the top
+  // layer is turned forward, the second stands still and the lower ones turn back.
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-60, 60, -45, 45, -100, 100);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);  // look down -y
+  g_coneStackSpin = 0.0f;
+  glClear(GL_COLOR_BUFFER_BIT);
+  drawConeStack(TEX_TEREN);
+  savePng("cone_stack_spin0.png");
+  // Along a diagonal nothing is drawn when every layer lies on the axes.
+  std::array<int, 3> diagonal = pixel(320 + 150, 240 + 150);
+  EXPECT_EQ(diagonal[0] + diagonal[1] + diagonal[2], 0);
+  std::array<int, 3> axis = pixel(320 + 200, 240);
+  EXPECT_GT(axis[0], 0);
+
+  g_coneStackSpin = 45.0f;
+  glLoadIdentity();
+  glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  drawConeStack(TEX_TEREN);
+  savePng("cone_stack_spin45.png");
+  // Layers 0 and 2 now stand at +-45 degrees: the diagonal is lit.
+  diagonal = pixel(320 + 150, 240 + 150);
+  EXPECT_GT(diagonal[0], 0);
+}
+
+TEST_F(WaterRoomTest, ConeStackGlowsOverTheRoomAndStateIsLeft) {
+  glGenTextures(TEXTURE_SLOT_COUNT, g_textures);
+  for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) {
+    unsigned char rgb[3] = {60, 60, 60};
+    glBindTexture(GL_TEXTURE_2D, g_textures[slot]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  }
+  glEnable(GL_TEXTURE_2D);
+  frameCall();
+  savePng("water_room_first.png");
+  // From (0, 0, 80) the cone stack stands in the middle behind the plates and slabs: it glows
+  // (blue-green, additive) over the grey room at the centre of the picture.
+  std::array<int, 3> centre = pixel(320, 240);
+  EXPECT_GT(centre[2], 60 + 20);
+  EXPECT_GT(centre[2], centre[0]);
+
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+  GLint src = 0, dst = 0, bound = 0;
+  glGetIntegerv(GL_BLEND_SRC, &src);
+  glGetIntegerv(GL_BLEND_DST, &dst);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(src, GL_SRC_ALPHA);
+  EXPECT_EQ(dst, GL_ONE);
+  EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_TEREN]);
+  float colour[4];
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_FLOAT_EQ(colour[0], 1.0f);
+  EXPECT_FLOAT_EQ(colour[1], 1.0f);
+  EXPECT_FLOAT_EQ(colour[2], 1.0f);
+  // The depth buffer is cleared for whatever follows.
+  float depth = 0.0f;
+  glReadPixels(320, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_FLOAT_EQ(depth, 1.0f);
+}
+
+}  // namespace
