@@ -172,3 +172,31 @@ TEST_F(TextTest, DeletingTheFontFreesItsLists) {
   EXPECT_FALSE(glIsList(g_fontBase + 'A'));
   EXPECT_FALSE(glIsList(g_fontBase));
 }
+
+// The font backend: the width argument stretches glyphs horizontally in proportion (width
+// 0 keeps the face's own proportions), the height in em units stays.
+TEST_F(TextTest, FontWidthStretchesGlyphsHorizontally) {
+  GLYPHMETRICSFLOAT natural[256], nine[256], eighteen[256];
+  int widths[3] = {0, 9, 18};
+  GLYPHMETRICSFLOAT* results[3] = {natural, nine, eighteen};
+  GdiDc* dc = toDc(g_hdc);
+  for (int i = 0; i < 3; i++) {
+    HFONT font = CreateFontA(-14, widths[i], 0, 0, FW_HEAVY, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, 0, "Times New Roman");
+    SelectObject(g_hdc, font);
+    GLuint base = glGenLists(256);
+    EXPECT_TRUE(wglUseFontOutlinesA(g_hdc, 0, 255, base, 0.1f, 0.2f, WGL_FONT_POLYGONS, results[i]));
+    glDeleteLists(base, 256);
+  }
+  EXPECT_NEAR(eighteen['H'].gmfCellIncX, 2 * nine['H'].gmfCellIncX, 1e-4);
+  EXPECT_NEAR(eighteen['H'].gmfBlackBoxX, 2 * nine['H'].gmfBlackBoxX, 1e-3);
+  EXPECT_NEAR(eighteen['H'].gmfBlackBoxY, natural['H'].gmfBlackBoxY, 1e-4);
+  EXPECT_NE(nine['H'].gmfCellIncX, natural['H'].gmfCellIncX);
+  // The show's own font is the width-9 one.
+  EXPECT_EQ(g_glyphMetrics['H'].gmfCellIncX, nine['H'].gmfCellIncX);
+
+  // No font selected: nothing is built and the call says so.
+  dc->font = nullptr;
+  GLuint base = glGenLists(1);
+  EXPECT_FALSE(wglUseFontOutlinesA(g_hdc, 'A', 1, base, 0.1f, 0.2f, WGL_FONT_POLYGONS, nullptr));
+}
