@@ -247,7 +247,7 @@ void renderFrame() {
   if (g_musicTime >= 130.0 && g_musicTime <= 148.0) {
     glViewport(0, 0, 640, 480);
     glLoadIdentity();
-    // drawRingTubeScene();  (arrives with its scene)
+    drawRingTubeScene();
     if (g_musicTime > 139.0) {
       glLoadIdentity();
       drawRosetteOverlay(TEX_QUENTA);
@@ -256,7 +256,7 @@ void renderFrame() {
 
   // 8. Title board: it sets its own viewport and camera.
   if (g_musicTime > 148.0 && g_musicTime <= 176.0) {
-    // drawTitleBoardScene(0, 0, 640, 480);  (arrives with its scene)
+    drawTitleBoardScene(0, 0, 640, 480);
   }
 
   // 9. Water-ceiling room with a bouncing field of view; the credits over it from 193 s.
@@ -266,12 +266,12 @@ void renderFrame() {
     g_fovY = g_bounceFov;
     glViewport(0, 0, 640, 480);
     setProjection(g_fovY, 1000.0);
-    // drawWaterRoomScene();  (arrives with its scene)
+    drawWaterRoomScene();
     if (g_musicTime > 193.0) {
       g_fovY = 45.0;
       glViewport(0, 0, 640, 480);
       setProjection(45.0, 1000.0);
-      // drawCreditsScene();  (arrives with its scene)
+      drawCreditsScene();
     }
   }
 
