@@ -200,3 +200,31 @@ TEST_F(TextTest, FontWidthStretchesGlyphsHorizontally) {
   GLuint base = glGenLists(1);
   EXPECT_FALSE(wglUseFontOutlinesA(g_hdc, 'A', 1, base, 0.1f, 0.2f, WGL_FONT_POLYGONS, nullptr));
 }
+
+// Curves are flattened within the chordal deviation: a finer deviation cuts the O's curves
+// into more segments, so its list draws more polygons.
+TEST_F(TextTest, FinerDeviationFlattensCurvesIntoMoreSegments) {
+  auto wallQuads = [](float deviation) {
+    GLuint base = glGenLists(256);
+    wglUseFontOutlinesA(g_hdc, 'O', 1, base, deviation, 0.2f, WGL_FONT_POLYGONS, nullptr);
+    // Count the polygons of the list (front and back triangles, wall quads) through feedback.
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glCallList(base);
+    int used = glRenderMode(GL_RENDER);
+    int polygons = 0;
+    for (int i = 0; i < used;) {
+      if (buffer[i] != GL_POLYGON_TOKEN) break;
+      polygons++;
+      i += 2 + 3 * (int)buffer[i + 1];
+    }
+    glDeleteLists(base, 256);
+    return polygons;
+  };
+  orthoView(2, 1.5);
+  int coarse = wallQuads(0.1f);
+  int fine = wallQuads(0.002f);
+  EXPECT_GT(coarse, 20);
+  EXPECT_GT(fine, coarse * 3 / 2);
+}
