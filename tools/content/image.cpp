@@ -193,7 +193,7 @@ static std::string findFontFile(const std::string& pattern) {
 }
 
 bool drawText(Image& img, const std::string& text, const std::string& fontPattern, float pixelHeight,
-              float cx, float cy, Rgb color, float xScale, float blurRadius) {
+              float cx, float cy, Rgb color, float xScale, float blurRadius, float maxWidth) {
   std::string file = findFontFile(fontPattern);
   if (file.empty()) return false;
   FT_Library lib;
@@ -251,6 +251,9 @@ bool drawText(Image& img, const std::string& text, const std::string& fontPatter
   FT_Done_Face(face);
   FT_Done_FreeType(lib);
   if (glyphs.empty() || maxX <= minX) return false;
+  if (maxWidth > 0 && maxX - minX > maxWidth)
+    return drawText(img, text, fontPattern, pixelHeight * maxWidth / float(maxX - minX + 2), cx, cy, color, xScale,
+                    blurRadius, maxWidth);
 
   // Centre on the cap height so that text sits where asked whatever its descenders.
   int maskW = maxX - minX + 2, maskTop = std::max(maxTop, int(capHeight)), maskH = maskTop - minBottom + 2;

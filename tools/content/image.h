@@ -49,9 +49,11 @@ void fillPolygon(Image& img, const std::vector<float>& xy, Rgb color);
 
 // Text rasterised from an installed font matched by fontconfig (e.g. "DejaVu Sans:bold").
 // The text is centred on (cx, cy) at the given pixel height; xScale squeezes it horizontally.
+// A text wider than maxWidth (when given) is drawn smaller to fit.
 // Returns false when no font can be found or rendered.
 bool drawText(Image& img, const std::string& text, const std::string& fontPattern, float pixelHeight,
-              float cx, float cy, Rgb color, float xScale = 1.0f, float blurRadius = 0.0f);
+              float cx, float cy, Rgb color, float xScale = 1.0f, float blurRadius = 0.0f,
+              float maxWidth = 0.0f);
 
 void flipVertical(Image& img);
 // Box blur of the given radius, with wrap-around.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content.h"
+#include "data_tools.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"generate", "generate DIR [--previews PNGDIR]  write DIR/data/ (pictures, models, music, bitmap)", generateCommand},
+    {"check", "check DIR  load every file of DIR/data with the show's loaders, one line per file", checkCommand},
+    {"inspect", "inspect FILE.3ds  print the model as the show's reader loads it, as JSON", inspectCommand},
 };
 
 int usage() {

@@ -152,16 +152,16 @@ Image makeBoard() {
   Rgb copper = rgb255(200, 170, 80);
   Rgb copperDark = rgb255(120, 98, 40);
   // Traces: random walks on a 16-pixel grid, with 45-degree bends.
-  for (int t = 0; t < 34; ++t) {
+  for (int t = 0; t < 18; ++t) {
     float x = 8 + 16 * float(hash3(t, 0, 72) % 16), y = 8 + 16 * float(hash3(t, 1, 72) % 16);
     fillEllipse(img, x, y, 4.5f, 4.5f, copper);
     int dir = int(hash3(t, 2, 72) % 4);
-    for (int s = 0; s < 6; ++s) {
+    for (int s = 0; s < 4; ++s) {
       int len = 1 + int(hash3(t, 10 + s, 72) % 4);
       float dx = (dir == 0) - (dir == 2), dy = (dir == 1) - (dir == 3);
       bool diag = hash3(t, 20 + s, 72) % 3 == 0;
       float ex = x + dx * 16 * len + (diag ? dy * 16 : 0), ey = y + dy * 16 * len + (diag ? dx * 16 : 0);
-      drawLine(img, x, y, ex, ey, 1.8f, copper);
+      drawLine(img, x, y, ex, ey, 1.5f, copper);
       x = ex;
       y = ey;
       dir = (dir + (hash3(t, 30 + s, 72) % 2 ? 1 : 3)) % 4;
@@ -285,11 +285,11 @@ Image makeGolem() {
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x) {
       float px = x + 0.5f, py = y + 0.5f;
-      float d = box(px, py, 128, 92, 52, 48, 18);
-      d = std::min(d, box(px, py, 128, 226, 112, 60, 30));
-      d = std::min(d, box(px, py, 128, 150, 24, 20, 6));
-      d = std::min(d, box(px, py, 22, 250, 26, 80, 20));
-      d = std::min(d, box(px, py, 234, 250, 26, 80, 20));
+      float d = box(px, py, 128, 94, 60, 56, 22);
+      d = std::min(d, box(px, py, 128, 240, 100, 56, 30));
+      d = std::min(d, box(px, py, 128, 160, 30, 16, 6));
+      d = std::min(d, box(px, py, 40, 200, 40, 36, 30));
+      d = std::min(d, box(px, py, 216, 200, 40, 36, 30));
       if (d > 1) continue;
       float n = fbm(px / 20.0f, py / 20.0f, 0, 5, 112);
       float crack = std::pow(1 - std::fabs(2 * fbm(px / 40.0f, py / 40.0f, 0, 4, 113) - 1), 14.0f);
@@ -299,7 +299,7 @@ Image makeGolem() {
       img.blend(x, y, stone, clamp01(0.5f - d));
     }
   // Brow ridge, glowing eyes and a jagged mouth.
-  fillRect(img, 84, 70, 172, 80, rgb255(60, 54, 46));
+  fillRect(img, 78, 70, 178, 80, rgb255(60, 54, 46));
   for (float ex : {104.0f, 152.0f}) {
     for (int y = 0; y < 256; ++y)
       for (int x = 0; x < 256; ++x) {
@@ -310,7 +310,7 @@ Image makeGolem() {
     fillEllipse(img, ex, 94, 11, 6, rgb255(255, 210, 90));
     fillEllipse(img, ex, 94, 4, 3, rgb255(255, 255, 220));
   }
-  std::vector<float> mouth = {92, 116, 164, 116, 158, 126, 150, 120, 142, 128, 134, 121, 126, 129, 118, 121, 110, 128, 102, 120, 98, 126};
+  std::vector<float> mouth = {90, 124, 166, 124, 160, 136, 150, 128, 142, 138, 134, 129, 126, 139, 118, 129, 110, 138, 100, 128, 96, 136};
   fillPolygon(img, mouth, rgb255(14, 8, 6));
   flipVertical(img);
   return img;
@@ -542,10 +542,24 @@ Image makeCredit() {
       if (y % 64 < 2) c = rgb255(50, 30, 14);
       img.set(x, y, c);
     }
+  // A frame board: a dark outline, then the board itself with its own darker grain.
   auto board = [&](std::vector<float> poly) {
-    fillPolygon(img, poly, rgb255(120, 76, 34));
-    for (size_t i = 0; i < poly.size(); i += 2) poly[i] -= 2, poly[i + 1] -= 2;
-    fillPolygon(img, poly, rgb255(176, 124, 64));
+    Image layer(256, 256);
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) {
+        float grain = fbm(x / 6.0f, y / 6.0f, 0, 4, 182);
+        layer.set(x, y, mix(rgb255(110, 70, 32), rgb255(160, 108, 54), grain));
+      }
+    fillPolygon(img, poly, rgb255(50, 30, 14));
+    Image mask(256, 256);
+    for (size_t i = 0; i < poly.size(); i += 2) {
+      float cx = 128, cy = 128;
+      poly[i] += (poly[i] < cx ? 2.0f : -2.0f);
+      poly[i + 1] += (poly[i + 1] < cy ? 2.0f : -2.0f);
+    }
+    fillPolygon(mask, poly, rgb(1, 1, 1));
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) img.blend(x, y, layer.get(x, y), mask.get(x, y).r);
   };
   board({0, 0, 256, 0, 256, 30, 0, 30});
   board({0, 226, 256, 226, 256, 256, 0, 256});
@@ -566,8 +580,8 @@ Image makeCredit() {
 // the picture is 2:1, so the letters are drawn at 3/4 width to look right once stretched.
 Image makePanel(const char* handle) {
   Image img(512, 256, rgb(1, 1, 1));
-  drawText(img, handle, kBoldSans, 120, 258, 132, rgb255(150, 150, 160), 0.75f, 4.0f);
-  drawText(img, handle, kBoldSans, 120, 256, 128, rgb255(16, 14, 22), 0.75f);
+  drawText(img, handle, kBoldSans, 120, 258, 132, rgb255(150, 150, 160), 0.75f, 4.0f, 430);
+  drawText(img, handle, kBoldSans, 120, 256, 128, rgb255(16, 14, 22), 0.75f, 0.0f, 430);
   fillRect(img, 40, 214, 472, 220, rgb255(40, 38, 48));
   fillRect(img, 40, 36, 472, 40, rgb255(40, 38, 48));
   flipVertical(img);
@@ -586,11 +600,11 @@ Image makeTitle() {
       float dx = (x - 256) / 256.0f, dy = (y - 128) / 128.0f;
       img.set(x, y, scale(rgb255(40, 30, 70), std::max(0.0f, 1 - std::sqrt(dx * dx + dy * dy))));
     }
-  drawText(img, "KELVO", kBoldSans, 84, 256, 72, rgb255(120, 100, 160), 1.0f, 8.0f);
-  drawText(img, "STRAND", kBoldSans, 84, 256, 180, rgb255(120, 100, 160), 1.0f, 8.0f);
-  drawText(img, "KELVO", kBoldSans, 84, 256, 72, rgb(1, 1, 1));
-  drawText(img, "STRAND", kBoldSans, 84, 256, 180, rgb(1, 1, 1));
-  fillRect(img, 60, 124, 452, 128, rgb255(200, 190, 230));
+  drawText(img, "KELVO", kBoldSans, 66, 256, 76, rgb255(120, 100, 160), 1.0f, 8.0f, 470);
+  drawText(img, "STRAND", kBoldSans, 66, 256, 180, rgb255(120, 100, 160), 1.0f, 8.0f, 470);
+  drawText(img, "KELVO", kBoldSans, 66, 256, 76, rgb(1, 1, 1), 1.0f, 0.0f, 470);
+  drawText(img, "STRAND", kBoldSans, 66, 256, 180, rgb(1, 1, 1), 1.0f, 0.0f, 470);
+  fillRect(img, 70, 126, 442, 129, rgb255(200, 190, 230));
   flipVertical(img);
   return img;
 }
