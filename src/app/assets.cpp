@@ -5,7 +5,7 @@
 #include "formats/model3ds.h"
 #include "formats/texture.h"
 
-static const char* const TEXTURE_FILES[TEXTURE_SLOT_COUNT] = {
+const char* const g_textureFiles[TEXTURE_SLOT_COUNT] = {
     "data/golem.jpg",  "data/wall.jpg",   "data/teren.jpg",  "data/flara.jpg",
     "data/death.jpg",  "data/quenta.jpg", "data/twarz.jpg",  "data/reka.jpg",
     "data/noga.jpg",   "data/brzuch.jpg", "data/plecy.jpg",  "data/sciana.jpg",
@@ -14,11 +14,13 @@ static const char* const TEXTURE_FILES[TEXTURE_SLOT_COUNT] = {
     "data/zegar.jpg",  "data/water.jpg",  "data/title.jpg",
 };
 
+const char* const g_modelFiles[2] = {"data/kratka.3ds", "data/grid.3ds"};
+
 bool loadAssets() {
   for (int slot = TEX_GOLEM; slot <= TEX_TITLE; slot++) {
-    if (loadTexture(TEXTURE_FILES[slot], slot)) fatalDataError(TEXTURE_FILES[slot]);
+    if (loadTexture(g_textureFiles[slot], slot)) fatalDataError(g_textureFiles[slot]);
   }
-  if (!g_kratkaLoader.loadModel(g_kratkaModel, "data/kratka.3ds")) fatalDataError("data/kratka.3ds");
-  if (!g_gridLoader.loadModel(g_gridModel, "data/grid.3ds")) fatalDataError("data/grid.3ds");
+  if (!g_kratkaLoader.loadModel(g_kratkaModel, g_modelFiles[0])) fatalDataError(g_modelFiles[0]);
+  if (!g_gridLoader.loadModel(g_gridModel, g_modelFiles[1])) fatalDataError(g_modelFiles[1]);
   return true;
 }

@@ -28,6 +28,10 @@ enum TextureSlot {
   TEXTURE_SLOT_COUNT
 };
 
+// The manifest's files: the picture of each texture slot, then the models in load order.
+extern const char* const g_textureFiles[TEXTURE_SLOT_COUNT];
+extern const char* const g_modelFiles[2];
+
 bool loadAssets();
 // Shows the data-error box and ends the process; `file` names what failed (standard error only).
 [[noreturn]] void fatalDataError(const char* file = nullptr);
