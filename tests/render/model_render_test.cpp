@@ -88,7 +88,6 @@ class ModelRenderTest : public GlTest {
 TEST_F(ModelRenderTest, TexturedObjectDrawsTheSlotPictureWhite) {
   glBindTexture(GL_TEXTURE_2D, 0);
   drawModel(modelOf({geometry.object(true, 0, true)}, {material(200, 0, 0)}), 5);
-  savePng("model_textured.png");
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_EQ(boundTexture(), g_textures[5]);
   EXPECT_EQ(color(), (std::array<GLfloat, 4>{1, 1, 1, 1}));
@@ -108,7 +107,6 @@ TEST_F(ModelRenderTest, SphereMapReplacesTheModelsCoordinates) {
   EXPECT_EQ(boundTexture(), g_textures[5]);
 
   drawModel(modelOf({geometry.object(true, -1, true)}, {}), 5);
-  savePng("model_sphere_mapped.png");
   EXPECT_GE(coloursInside().size(), 3u);
 
   glClear(GL_COLOR_BUFFER_BIT);
@@ -131,7 +129,6 @@ TEST_F(ModelRenderTest, UntexturedObjectsUseTheirMaterialColourOrWhite) {
   drawModel(modelOf({geometry.object(true, 0, true), geometry.object(false, 1, true)},
                     {material(200, 0, 0), material(0, 128, 255)}),
             5);
-  savePng("model_material.png");
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
   EXPECT_EQ(pixel(320, 200), (Rgb{0, 128, 255}));
   std::array<GLfloat, 4> c = color();

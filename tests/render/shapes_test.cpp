@@ -20,43 +20,40 @@ class ShapesTest : public GlTest {
 
 struct FaceCase {
   const char* name;
-  std::function<void(float)> draw;  // argument: repeat (ignored by plain faces)
-  float angle, ax, ay;               // rotation that turns the face's front side to the viewer
-  std::array<Rgb, 4> seen;           // top-left, top-right, bottom-left, bottom-right
+  std::function<void()> plain;
+  std::function<void(float)> tiled;
+  float angle, ax, ay;      // rotation that turns the face's front side to the viewer
+  std::array<Rgb, 4> seen;  // top-left, top-right, bottom-left, bottom-right
 };
 
 // Every face spans -1..1 in its plane, so the orthographic view is covered exactly.
-std::vector<FaceCase> plainFaces() {
+std::vector<FaceCase> faces() {
   return {
-      {"front", [](float) { drawFrontFace(-1, 1, 0, 2, 2); }, 0, 0, 1, {kBlue, kYellow, kRed, kGreen}},
-      {"back", [](float) { drawBackFace(-1, 1, 0, 2, 2); }, 180, 0, 1, {kYellow, kBlue, kGreen, kRed}},
-      {"right", [](float) { drawRightFace(0, 1, 1, 2, 2); }, -90, 0, 1, {kBlue, kYellow, kRed, kGreen}},
-      {"left", [](float) { drawLeftFace(0, 1, 1, 2, 2); }, 90, 0, 1, {kYellow, kBlue, kGreen, kRed}},
-      {"top", [](float) { drawTopFace(-1, 0, 1, 2, 2); }, 90, 1, 0, {kBlue, kYellow, kRed, kGreen}},
-      {"bottom", [](float) { drawBottomFace(-1, 0, 1, 2, 2); }, -90, 1, 0, {kRed, kGreen, kBlue, kYellow}},
-  };
-}
-
-std::vector<FaceCase> tiledFaces() {
-  return {
-      {"front", [](float r) { drawFrontFaceTiled(-1, 1, 0, 2, 2, r); }, 0, 0, 1, {kBlue, kYellow, kRed, kGreen}},
-      {"back", [](float r) { drawBackFaceTiled(-1, 1, 0, 2, 2, r); }, 180, 0, 1, {kYellow, kBlue, kGreen, kRed}},
-      {"right", [](float r) { drawRightFaceTiled(0, 1, 1, 2, 2, r); }, -90, 0, 1, {kBlue, kYellow, kRed, kGreen}},
-      {"left", [](float r) { drawLeftFaceTiled(0, 1, 1, 2, 2, r); }, 90, 0, 1, {kYellow, kBlue, kGreen, kRed}},
-      {"top", [](float r) { drawTopFaceTiled(-1, 0, 1, 2, 2, r); }, 90, 1, 0, {kBlue, kYellow, kRed, kGreen}},
-      {"bottom", [](float r) { drawBottomFaceTiled(-1, 0, 1, 2, 2, r); }, -90, 1, 0, {kRed, kGreen, kBlue, kYellow}},
+      {"front", [] { drawFrontFace(-1, 1, 0, 2, 2); }, [](float r) { drawFrontFaceTiled(-1, 1, 0, 2, 2, r); },
+       0, 0, 1, {kBlue, kYellow, kRed, kGreen}},
+      {"back", [] { drawBackFace(-1, 1, 0, 2, 2); }, [](float r) { drawBackFaceTiled(-1, 1, 0, 2, 2, r); },
+       180, 0, 1, {kYellow, kBlue, kGreen, kRed}},
+      {"right", [] { drawRightFace(0, 1, 1, 2, 2); }, [](float r) { drawRightFaceTiled(0, 1, 1, 2, 2, r); },
+       -90, 0, 1, {kBlue, kYellow, kRed, kGreen}},
+      {"left", [] { drawLeftFace(0, 1, 1, 2, 2); }, [](float r) { drawLeftFaceTiled(0, 1, 1, 2, 2, r); },
+       90, 0, 1, {kYellow, kBlue, kGreen, kRed}},
+      {"top", [] { drawTopFace(-1, 0, 1, 2, 2); }, [](float r) { drawTopFaceTiled(-1, 0, 1, 2, 2, r); },
+       90, 1, 0, {kBlue, kYellow, kRed, kGreen}},
+      {"bottom", [] { drawBottomFace(-1, 0, 1, 2, 2); }, [](float r) { drawBottomFaceTiled(-1, 0, 1, 2, 2, r); },
+       -90, 1, 0, {kRed, kGreen, kBlue, kYellow}},
   };
 }
 
 // Draws one face from its front side with back-face culling, starting from either winding.
-void drawSeenFromFront(const FaceCase& face, float repeat, GLenum windingBefore, bool fromBehind) {
+void drawSeenFromFront(const FaceCase& face, const std::function<void()>& draw, GLenum windingBefore,
+                       bool fromBehind) {
   glClear(GL_COLOR_BUFFER_BIT);
   orthoView();
   glRotatef(face.angle + (fromBehind ? 180.0f : 0.0f), face.ax, face.ay, 0);
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
   glFrontFace(windingBefore);
-  face.draw(repeat);
+  draw();
 }
 
 }  // namespace
@@ -66,13 +63,12 @@ void drawSeenFromFront(const FaceCase& face, float repeat, GLenum windingBefore,
 // behind it is culled, whatever winding was current before.
 TEST_F(ShapesTest, FacesShowTheirPictureFromTheFrontAndAreCulledFromBehind) {
   makeCornerTexture(0);
-  for (const FaceCase& face : plainFaces()) {
+  for (const FaceCase& face : faces()) {
     for (GLenum before : {GL_CW, GL_CCW}) {
       SCOPED_TRACE(std::string(face.name) + (before == GL_CW ? " after CW" : " after CCW"));
-      drawSeenFromFront(face, 1, before, false);
-      if (before == GL_CW) savePng((std::string("face_") + face.name + ".png").c_str());
+      drawSeenFromFront(face, face.plain, before, false);
       EXPECT_EQ(corners(), face.seen);
-      drawSeenFromFront(face, 1, before, true);
+      drawSeenFromFront(face, face.plain, before, true);
       EXPECT_EQ(pixel(320, 240), kBlack);
       EXPECT_EQ(pixel(20, 460), kBlack);
     }
@@ -81,31 +77,25 @@ TEST_F(ShapesTest, FacesShowTheirPictureFromTheFrontAndAreCulledFromBehind) {
 
 TEST_F(ShapesTest, TiledFacesRepeatThePicture) {
   makeCornerTexture(0);
-  std::vector<FaceCase> tiled = tiledFaces(), plain = plainFaces();
-  for (size_t i = 0; i < tiled.size(); i++) {
-    SCOPED_TRACE(tiled[i].name);
-    // Repeat 1 draws exactly like the plain face.
-    drawSeenFromFront(plain[i], 1, GL_CW, false);
+  for (const FaceCase& face : faces()) {
+    SCOPED_TRACE(face.name);
+    // Repeat 1 draws exactly like the plain face and leaves the same winding.
+    drawSeenFromFront(face, face.plain, GL_CW, false);
     std::vector<unsigned char> plainFrame = frame();
-    drawSeenFromFront(tiled[i], 1, GL_CW, false);
-    EXPECT_TRUE(frame() == plainFrame);
-    GLint winding = 0;
-    glGetIntegerv(GL_FRONT_FACE, &winding);
-    GLint plainWinding = 0;
-    plain[i].draw(1);
+    GLint plainWinding = 0, winding = 0;
     glGetIntegerv(GL_FRONT_FACE, &plainWinding);
+    drawSeenFromFront(face, [&] { face.tiled(1); }, GL_CCW, false);
+    glGetIntegerv(GL_FRONT_FACE, &winding);
+    EXPECT_TRUE(frame() == plainFrame);
     EXPECT_EQ(winding, plainWinding);
 
     // Repeat 4: 4 copies along each edge, so every 80 px across (60 px down) the texel
     // column (row) changes, and the corners are as for the plain face.
-    drawSeenFromFront(tiled[i], 4, GL_CW, false);
-    if (i == 0) savePng("face_front_tiled4.png");
-    EXPECT_EQ(corners(), tiled[i].seen);
+    drawSeenFromFront(face, [&] { face.tiled(4); }, GL_CW, false);
+    EXPECT_EQ(corners(), face.seen);
     for (int cell = 0; cell < 8; cell++) {
-      int x = 40 + 80 * cell;
-      EXPECT_EQ(pixel(x, 450), cell % 2 == 0 ? tiled[i].seen[0] : tiled[i].seen[1]) << "column cell " << cell;
-      int y = 450 - 60 * cell;
-      EXPECT_EQ(pixel(20, y), cell % 2 == 0 ? tiled[i].seen[0] : tiled[i].seen[2]) << "row cell " << cell;
+      EXPECT_EQ(pixel(40 + 80 * cell, 450), cell % 2 == 0 ? face.seen[0] : face.seen[1]) << "column " << cell;
+      EXPECT_EQ(pixel(20, 450 - 60 * cell), cell % 2 == 0 ? face.seen[0] : face.seen[2]) << "row " << cell;
     }
   }
 }
@@ -119,7 +109,6 @@ TEST_F(ShapesTest, BoxExtentsTexturesAndStateLeft) {
   orthoView(1280, 960, 5000);
   glFrontFace(GL_CCW);
   drawBox(-1000, 500, 1000, 2000, 1000, 2000, 1, 2);
-  savePng("box_front.png");
   // Seen from +z the front side face (green) covers x -1000..1000, y -500..500.
   EXPECT_EQ(pixel(320, 240), kGreen);
   EXPECT_EQ(pixel(70, 240), kGreen);    // x -1000..-996
@@ -167,7 +156,6 @@ TEST_F(ShapesTest, BoxCullingFromOutsideAndInside) {
     gluLookAt(0, 3000, 5000, 0, 0, 0, 0, 1, 0);
     glFrontFace(before);
     drawBox(-1000, 500, 1000, 2000, 1000, 2000, 1, 2);
-    if (before == GL_CW) savePng("box_outside.png");
     // Scan the centre column: the top (red) lies above the front (green), with nothing
     // of the back or bottom faces in between.
     int firstLit = -1, lastLit = -1;
@@ -257,7 +245,6 @@ TEST_F(ShapesTest, CornerQuadFourthVertexRule) {
   glFrontFace(GL_CCW);
   // A (-0.5, 0.5), V2 = A + (1, 0), B (0.5, -0.5), V4 = (0.5 - 1, -0.5 + 0, 0 + 0).
   drawQuadFromCorners(-0.5f, 0.5f, 0, 0.5f, -0.5f, 0, 1.0f, 1.0f, 0, 0, 0, 0);
-  savePng("corner_quad.png");
   GLint winding = 0;
   glGetIntegerv(GL_FRONT_FACE, &winding);
   EXPECT_EQ(winding, GL_CW);
@@ -282,7 +269,6 @@ TEST_F(ShapesTest, SlantedQuadBindsItsSlotAndKeepsTheWinding) {
   glFrontFace(GL_CCW);
   // V1 (-0.5, 0.5), V2 (0, 1), V3 (0, -0.5), V4 (-1, -0.5): the bottom edge centred under x
   drawSlantedQuad(-0.5f, 0.5f, 0, 0.5, 0.5, 1.0, 3);
-  savePng("slanted_quad.png");
   GLint bound = 0, winding = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   glGetIntegerv(GL_FRONT_FACE, &winding);
@@ -306,7 +292,6 @@ TEST_F(ShapesTest, CylinderArgumentOrderMakesAConeFromTheOrigin) {
   glLoadIdentity();
   glRotatef(90, 0, 1, 0);  // world z runs to the right
   drawCylinder(40, 0, 1000, 20, 20);
-  savePng("cone.png");
   // 1040 units over 640 px; 120 units over 480 px (4 px a unit).
   auto px = [](double z) { return (int)((z + 20) * 640 / 1040); };
   auto py = [](double y) { return (int)((y + 60) * 4); };
@@ -322,7 +307,6 @@ TEST_F(ShapesTest, QuadricShapesSendNormalsAndTextureCoordinates) {
   orthoView(2, 1.5);
   // A half disk, sweep 180 from 0 degrees (GLU: from +y clockwise towards +x): right half.
   drawPartialDisk(0.5, 1.0, 16, 2, 0, 180);
-  savePng("partial_disk.png");
   EXPECT_NE(pixel(320 + 120, 240), kBlack);  // (0.75, 0)
   EXPECT_EQ(pixel(320 - 120, 240), kBlack);  // (-0.75, 0)
   EXPECT_EQ(pixel(320, 240), kBlack);        // the hole

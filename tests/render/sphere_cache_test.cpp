@@ -25,7 +25,6 @@ TEST_F(SphereCacheTest, FirstCallDrawsAndLaterCallsReplayTheSamePicture) {
   glDisable(GL_TEXTURE_2D);
   orthoView(2, 1.5);
   drawSolidSphere(1.0);
-  savePng("sphere_first.png");
   std::vector<unsigned char> first = frame();
   EXPECT_EQ(pixel(320, 240), kWhite);
   EXPECT_EQ(pixel(320 + 150, 240), kWhite);  // x 0.94

@@ -60,7 +60,6 @@ TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
   orthoView(0.6, 0.45);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
-  savePng("glyph_O_front.png");
   EXPECT_NE(pixel(200, 240), kBlack) << "left side of the ring";
   EXPECT_EQ(pixel(320, 240), kBlack) << "the counter";
   std::vector<unsigned char> front = frame();
@@ -71,7 +70,6 @@ TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
   glRotatef(180, 0, 1, 0);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
-  savePng("glyph_O_back.png");
   EXPECT_TRUE(anyLit());
   EXPECT_EQ(pixel(320, 240), kBlack);
 
@@ -112,7 +110,6 @@ TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
   glRotatef(-90, 0, 1, 0);  // +x towards the viewer
   glTranslatef(0, -0.3f, 0);
   printText("I");
-  savePng("glyph_I_side.png");
   int bright = 0;
   for (int y = 100; y < 400; y++)
     for (int x = 0; x < 640; x++)
@@ -132,7 +129,6 @@ TEST_F(TextTest, ConsecutiveCallsAdvanceTheModelview) {
   printText("%s", "AB");
   expected += advance('A') + advance('B');
   EXPECT_NEAR(modelviewX(), expected, 1e-5);
-  savePng("text_two_calls.png");
   EXPECT_TRUE(anyLit());
 
   // The list base is restored.
