@@ -1,0 +1,143 @@
+// kelvo-content check and inspect on the generated data and on damaged copies of it, and the
+// show itself ending through the data-error path when a file of its copy is missing or damaged.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status;  // exit status, or -1 when the program did not exit normally
+  std::string out, err;
+};
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Outcome runIn(const std::string& command, const std::string& dir) {
+  std::string out = dir + "/.stdout", err = dir + "/.stderr";
+  int raw = std::system(("cd '" + dir + "' && " + command + " >'" + out + "' 2>'" + err + "'").c_str());
+  Outcome result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+  fs::remove(out);
+  fs::remove(err);
+  return result;
+}
+
+std::string buildDir() {
+  // The tests run in the build directory.
+  const char* dir = std::getenv("KS_BUILD_DIR");
+  return dir ? std::string(dir) : fs::current_path().string();
+}
+
+std::string tool() {
+  const char* path = std::getenv("KS_CONTENT_TOOL");
+  return path ? path : "";
+}
+
+// A fresh copy of the generated data directory, under a working directory of its own.
+class DataCopy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (tool().empty() || !fs::exists(buildDir() + "/data/kratka.3ds"))
+      GTEST_SKIP() << "no generated data (build the content target)";
+    char pattern[] = "/tmp/ks-datacopy-XXXXXX";
+    dir = mkdtemp(pattern);
+    fs::copy(buildDir() + "/data", dir + "/data", fs::copy_options::recursive);
+  }
+  void TearDown() override {
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+  void cut(const std::string& name, size_t size) { fs::resize_file(dir + "/data/" + name, size); }
+  std::string dir;
+};
+
+int countLines(const std::string& text, const std::string& start) {
+  int n = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (text.compare(at, start.size(), start) == 0) n++;
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return n;
+}
+
+}  // namespace
+
+TEST_F(DataCopy, CheckPassesTheGeneratedData) {
+  Outcome r = runIn("'" + tool() + "' check .", dir);
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(countLines(r.out, "OK    data/"), 26) << r.out;
+  EXPECT_NE(r.out.find("25 of 25 files load; music OK"), std::string::npos) << r.out;
+}
+
+TEST_F(DataCopy, CheckNamesEachBadFileAndGoesOn) {
+  fs::remove(dir + "/data/title.jpg");
+  cut("wall.jpg", 0);
+  cut("grid.3ds", 500);
+  cut("compilation.mp3", 200000);
+  Outcome r = runIn("'" + tool() + "' check .", dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("FAIL  data/title.jpg: missing or unreadable\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("FAIL  data/wall.jpg: decoder ended the process (status 1): Empty input file\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("FAIL  data/grid.3ds: file ends inside chunk 0x[0-9A-F]{4}\n")))
+      << r.out;
+  EXPECT_TRUE(std::regex_search(r.out, std::regex("FAIL  data/compilation.mp3: [0-9.]+ s, not more than 233 s")))
+      << r.out;
+  EXPECT_EQ(countLines(r.out, "OK    data/"), 22) << r.out;
+  EXPECT_NE(r.out.find("22 of 25 files load; music FAILED"), std::string::npos) << r.out;
+}
+
+TEST_F(DataCopy, InspectPrintsTheModelAsJsonOrTheReadersReason) {
+  Outcome r = runIn("'" + tool() + "' inspect data/kratka.3ds", dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string object =
+      "\\{\"name\":\"[^\"]*\",\"vertexCount\":[0-9]+,\"faceCount\":[0-9]+,\"texCoordCount\":[0-9]+,"
+      "\"materialId\":-?[0-9]+,\"hasTexture\":(true|false)\\}";
+  std::string material = "\\{\"name\":\"[^\"]*\",\"textureFile\":\"[^\"]*\",\"color\":\\[[0-9]+,[0-9]+,[0-9]+\\]\\}";
+  std::regex shape("^\\{\"materials\":\\[(" + material + "(," + material + ")*)?\\],\"objects\":\\[" + object +
+                   "(," + object + ")*\\]\\}\n$");
+  EXPECT_TRUE(std::regex_match(r.out, shape)) << r.out;
+
+  cut("kratka.3ds", 200);
+  r = runIn("'" + tool() + "' inspect data/kratka.3ds", dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("Error: data/kratka.3ds: "), std::string::npos) << r.err;
+}
+
+// The real show on a damaged copy: it ends through the data-error box after the reader's box.
+TEST_F(DataCopy, ShowEndsThroughTheDataErrorPath) {
+  std::string show = buildDir() + "/kelvo-strand";
+  if (!fs::exists(show)) GTEST_SKIP() << "the show is not built";
+  if (std::system("command -v xvfb-run >/dev/null") != 0) GTEST_SKIP() << "no xvfb-run";
+  std::string command = "SDL_AUDIODRIVER=dummy timeout 60 xvfb-run -a '" + show + "'";
+
+  fs::remove(dir + "/data/title.jpg");
+  Outcome r = runIn(command, dir);
+  EXPECT_NE(r.err.find("data/title.jpg"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("ERROR!!!: Error!!!\nData is not complite!"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("kratka.3ds"), std::string::npos) << r.err;
+  EXPECT_NE(r.status, 124) << "the show did not end";
+
+  fs::copy_file(buildDir() + "/data/title.jpg", dir + "/data/title.jpg");
+  cut("kratka.3ds", 1000);
+  r = runIn(command, dir);
+  EXPECT_TRUE(std::regex_search(r.err, std::regex("Error: data/kratka.3ds: [^\n]+\n(.|\n)*ERROR!!!: Error!!!\nData is not complite!")))
+      << r.err;
+  EXPECT_NE(r.status, 124) << "the show did not end";
+}
