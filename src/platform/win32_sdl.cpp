@@ -118,6 +118,13 @@ bool sdlCreateWindow(int x, int y, int width, int height, const char* title, std
     *why = std::string("no display: ") + SDL_GetError();
     return false;
   }
+  // SDL falls back to drivers that show nothing; a live show without a display is an error.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    *why = std::string("no display (only SDL's \"") + driver + "\" video driver is available)";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   if (SDL_GL_LoadLibrary(nullptr) != 0) {
     *why = std::string("no OpenGL: ") + SDL_GetError();
     return false;

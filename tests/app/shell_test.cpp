@@ -1,0 +1,242 @@
+// The application shell on the headless backend: window procedure, first frame, music clock,
+// start-up tables and the failure paths.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/assets.h"
+#include "app/music.h"
+#include "platform/offscreen.h"
+#include "platform/virtual_time.h"
+#include "platform/win32_backend.h"
+
+namespace {
+std::vector<std::string> g_calls;
+NativeBackend g_recording;
+
+// The headless backend, with the tear-down's platform calls written down in order.
+void useRecordingBackend() {
+  g_recording = g_headlessBackend;
+  g_recording.changeDisplayMode = [](const DEVMODEA* mode) -> LONG {
+    g_calls.push_back(mode ? "display mode switch" : offscreenIsCurrent() ? "display restored (GL current)"
+                                                                          : "display restored");
+    return g_headlessBackend.changeDisplayMode(mode);
+  };
+  g_recording.showCursor = [](bool visible) { g_calls.push_back(visible ? "cursor shown" : "cursor hidden"); };
+  g_recording.makeCurrent = [](bool current) {
+    g_calls.push_back(current ? "context current" : "context released");
+    return g_headlessBackend.makeCurrent(current);
+  };
+  g_recording.deleteContext = [] {
+    g_calls.push_back("context deleted");
+    g_headlessBackend.deleteContext();
+  };
+  g_nativeBackend = &g_recording;
+}
+
+// Registers "KS" and creates the show's window as WinMain does.
+void openShowWindow() {
+  useRecordingBackend();
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.lpszClassName = "KS";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  createAppWindow(640, 480, nullptr);
+  ASSERT_NE(g_hwnd, nullptr);
+  ASSERT_TRUE(offscreenIsCurrent());
+}
+
+// A fresh working directory, optionally with a music file (its bytes do not matter with virtual time).
+void enterDataDir(bool withMusic) {
+  char dir[] = "/tmp/ks-shell-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  ASSERT_EQ(chdir(dir), 0);
+  if (!withMusic) return;
+  ASSERT_EQ(system("mkdir -p data && echo music > data/compilation.mp3"), 0);
+}
+
+double projectionAspect() {
+  GLdouble m[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, m);
+  return m[5] / m[0];
+}
+}  // namespace
+
+TEST(WindowProc, CreationSetsContextStateProjectionAndTimer) {
+  openShowWindow();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"display mode switch", "context current"}));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  GLint value = 0;
+  glGetIntegerv(GL_DEPTH_FUNC, &value);
+  EXPECT_EQ(value, GL_LEQUAL);
+  glGetIntegerv(GL_SHADE_MODEL, &value);
+  EXPECT_EQ(value, GL_SMOOTH);
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  EXPECT_FLOAT_EQ(clear[3], 0.5f);
+  glGetIntegerv(GL_MATRIX_MODE, &value);
+  EXPECT_EQ(value, GL_MODELVIEW);
+  // WM_SIZE 640x480 arrived inside creation: 45 degrees, 4/3, near 0.1, far 2500.
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(viewport[3], 480);
+  GLdouble m[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, m);
+  EXPECT_NEAR(m[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-5);
+  EXPECT_NEAR(m[5] / m[0], 4.0 / 3.0, 1e-5);
+  double nearPlane = m[14] / (m[10] - 1.0), farPlane = m[14] / (m[10] + 1.0);
+  EXPECT_NEAR(nearPlane, 0.1, 1e-4);
+  EXPECT_NEAR(farPlane, 2500.0, 5.0);
+  // The 40 ms timer runs: with virtual time off, the first tick comes after about 40 ms.
+  ShowWindow(g_hwnd, SW_SHOW);
+  ValidateRect(g_hwnd, nullptr);
+  MSG message;
+  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(message.wParam, 0u);
+  DispatchMessageA(&message);
+  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_PAINT));  // the tick invalidated the window
+}
+
+TEST(WindowProc, SizeWithHeightZeroUsesHeightOne) {
+  openShowWindow();
+  EXPECT_EQ(windowProc(g_hwnd, WM_SIZE, 0, MAKELPARAM(300, 0)), 0);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 300);
+  EXPECT_EQ(viewport[3], 1);
+  EXPECT_NEAR(projectionAspect(), 300.0, 1e-3);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+}
+
+TEST(WindowProc, OtherKeysAndEverySystemCommandAreSwallowed) {
+  openShowWindow();
+  for (WPARAM key : {WPARAM('A'), WPARAM(0x0D), WPARAM(0x73), WPARAM(' ')})
+    EXPECT_EQ(windowProc(g_hwnd, WM_KEYDOWN, key, 0), 0);
+  for (WPARAM command : {WPARAM(SC_CLOSE), WPARAM(SC_SCREENSAVE), WPARAM(SC_MONITORPOWER), WPARAM(0xF100)})
+    EXPECT_EQ(windowProc(g_hwnd, WM_SYSCOMMAND, command, 0), 0);
+  // Alt+F4 as the platform delivers it, through the loop.
+  platformPostMessage(g_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  MSG message;
+  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  DispatchMessageA(&message);
+  EXPECT_TRUE(platformWindowAlive(g_hwnd));
+  EXPECT_TRUE(offscreenIsCurrent());
+}
+
+TEST(WindowProc, EscapeTearsDownInOrderAndPostsQuit) {
+  enterDataDir(true);
+  virtualTimeEnable();
+  openShowWindow();
+  ShowCursor(FALSE);
+  ASSERT_TRUE(startMusic());
+  ASSERT_NE(g_musicStream, nullptr);
+  g_calls.clear();
+  EXPECT_EQ(windowProc(g_hwnd, WM_KEYDOWN, VK_ESCAPE, 0), 0);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"display restored (GL current)", "cursor shown", "context released",
+                                               "context deleted"}));
+  EXPECT_FALSE(platformWindowAlive(g_hwnd));
+  MSG message;
+  EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 0u);
+}
+
+TEST(Frame, FirstPaintAtTimeZeroOnlyClears) {
+  openShowWindow();
+  glClearColor(1, 0, 0, 1);  // something to clear away
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0, 0, 0, 0.5f);
+  ShowWindow(g_hwnd, SW_SHOW);
+  UpdateWindow(g_hwnd);  // the first paint: no stream, clock 0
+  EXPECT_EQ(g_musicTime, 0.0);
+  std::vector<unsigned char> rgb(640 * 480 * 3);
+  offscreenReadRgb(rgb.data());
+  size_t lit = 0;
+  for (unsigned char c : rgb) lit += c != 0;
+  EXPECT_EQ(lit, 0u);
+}
+
+TEST(Frame, PaintThatEndsTheRunDoesNotFault) {
+  enterDataDir(true);
+  virtualTimeEnable();
+  openShowWindow();
+  ShowWindow(g_hwnd, SW_SHOW);
+  ASSERT_TRUE(startMusic());
+  virtualTimeSetMs(233040);
+  InvalidateRect(g_hwnd, nullptr, FALSE);
+  MSG message;
+  ASSERT_TRUE(GetMessageA(&message, nullptr, 0, 0));
+  ASSERT_EQ(message.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessageA(&message);  // renderFrame destroys the window; swap and validate then fail
+  EXPECT_DOUBLE_EQ(g_musicTime, 233.04);
+  EXPECT_FALSE(platformWindowAlive(g_hwnd));
+  EXPECT_FALSE(offscreenIsCurrent());
+  EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
+}
+
+TEST(MusicClock, ZeroUntilAStreamIsOpenThenTheStreamPosition) {
+  enterDataDir(true);
+  virtualTimeEnable();
+  virtualTimeSetMs(5000);
+  EXPECT_EQ(updateMusicClock(), 0.0);
+  EXPECT_EQ(g_musicTime, 0.0);
+  virtualTimeSetMs(0);
+  ASSERT_TRUE(startMusic());
+  EXPECT_EQ(updateMusicClock(), 0.0);
+  virtualTimeSetMs(100040);
+  EXPECT_EQ(updateMusicClock(), 100040 * 0.001);
+  EXPECT_EQ(g_musicTime, 100040 * 0.001);
+  // Read once per call: the value holds until the next one.
+  virtualTimeSetMs(100080);
+  EXPECT_EQ(g_musicTime, 100040 * 0.001);
+}
+
+TEST(MusicClock, MissingMusicFileShowsTheDataErrorBoxAndExitsWithStatus1) {
+  enterDataDir(false);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_EXIT(startMusic(), testing::ExitedWithCode(1),
+              "cannot load data/compilation.mp3\nERROR!!!: Error!!!\nData is not complite!");
+}
+
+TEST(FatalDataError, ExitsWithStatus1AndTheBoxTextWithoutAFile) {
+  EXPECT_EXIT(fatalDataError(), testing::ExitedWithCode(1), "^ERROR!!!: Error!!!\nData is not complite!\n$");
+}
+
+TEST(StartUp, StageTables) {
+  initStageTables();
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(g_stageTableA[i], 50.0f * i);
+    EXPECT_EQ(g_stageTableB[i], -40.0 - 50.0 * i);
+  }
+  const double c[5] = {-500, -400, -300, -200, -100};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(g_stageTableC[i], c[i]);
+}
+
+TEST(StartUp, NoDisplayMeansStatus1WithTheReason) {
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("SDL_VIDEODRIVER");
+  g_nativeBackend = &g_sdlBackend;
+  testing::internal::CaptureStderr();
+  int status = WinMain(nullptr, nullptr, nullptr, SW_SHOW);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(err.find("CreateWindowExA: no display"), std::string::npos) << err;
+  EXPECT_NE(err.find("the window could not be created"), std::string::npos) << err;
+}

@@ -1,0 +1,100 @@
+// The loading bitmap: a .bmp file read by LoadImageA and copied by BitBlt to window pixels.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/gdi_objects.h"
+#include "platform/offscreen.h"
+#include "platform/win32.h"
+#include "platform/win32_backend.h"
+
+namespace {
+LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// 130x40 bitmap: red left of x = 64, green right of it, a blue top row; saved as 24-bit BMP.
+const char* writeBitmap() {
+  static const char path[] = "/tmp/ks-bitmap-test.bmp";
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 130, 40, 24, SDL_PIXELFORMAT_RGB24);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 130; ++x) {
+      unsigned char* p = static_cast<unsigned char*>(surface->pixels) + y * surface->pitch + x * 3;
+      p[0] = y == 0 ? 0 : x < 64 ? 255 : 0;
+      p[1] = y == 0 ? 0 : x < 64 ? 0 : 255;
+      p[2] = y == 0 ? 255 : 0;
+    }
+  SDL_SaveBMP(surface, path);
+  SDL_FreeSurface(surface);
+  return path;
+}
+
+std::vector<unsigned char> readFrame() {
+  std::vector<unsigned char> rgb(640 * 480 * 3);
+  offscreenReadRgb(rgb.data());
+  return rgb;
+}
+
+// Colour at window pixel (x, y), y counted from the top.
+std::vector<int> at(const std::vector<unsigned char>& rgb, int x, int y) {
+  const unsigned char* p = &rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+  return {p[0], p[1], p[2]};
+}
+}  // namespace
+
+TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
+  g_nativeBackend = &g_headlessBackend;
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = plainProc;
+  windowClass.lpszClassName = "B";
+  RegisterClassA(&windowClass);
+  HWND hwnd = CreateWindowExA(0, "B", "b", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+  HDC hdc = GetDC(hwnd);
+  HGLRC context = wglCreateContext(hdc);
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(wglMakeCurrent(hdc, context));
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_TEXTURE_2D);
+  glViewport(10, 20, 300, 200);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(1, 2, 3);
+
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, writeBitmap(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  HDC memory = CreateCompatibleDC(hdc);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  ASSERT_TRUE(BitBlt(hdc, 500, 400, 128, 32, memory, 0, 0, SRCCOPY));
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+
+  std::vector<unsigned char> rgb = readFrame();
+  EXPECT_EQ(at(rgb, 500, 400), (std::vector<int>{0, 0, 255}));   // the bitmap's top row
+  EXPECT_EQ(at(rgb, 501, 401), (std::vector<int>{255, 0, 0}));   // red part
+  EXPECT_EQ(at(rgb, 563, 431), (std::vector<int>{255, 0, 0}));
+  EXPECT_EQ(at(rgb, 564, 420), (std::vector<int>{0, 255, 0}));   // green part
+  EXPECT_EQ(at(rgb, 627, 431), (std::vector<int>{0, 255, 0}));   // bottom-right of 128x32
+  EXPECT_EQ(at(rgb, 628, 420), (std::vector<int>{0, 0, 0}));     // columns 128, 129 not copied
+  EXPECT_EQ(at(rgb, 560, 432), (std::vector<int>{0, 0, 0}));     // rows 32.. not copied
+  EXPECT_EQ(at(rgb, 499, 410), (std::vector<int>{0, 0, 0}));
+
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[0], 10);
+  EXPECT_EQ(viewport[3], 200);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  GLfloat modelview[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  EXPECT_FLOAT_EQ(modelview[14], 3.0f);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
