@@ -164,7 +164,10 @@ bool ModelLoader::loadModel(Model& model, const char* path) {
     return false;
   }
 
-  processChunk(model, currentChunk);
+  if (currentChunk->length < CHUNK_HEADER_SIZE)
+    fail("chunk 0x%04X has length %u", currentChunk->id, currentChunk->length);
+  else
+    processChunk(model, currentChunk);
   if (failed) {
     char failure[sizeof message + sizeof reason];
     std::snprintf(failure, sizeof failure, "%s: %s", path, reason);

@@ -243,6 +243,7 @@ TEST(ModelReader, RejectsDamagedFilesWithAReason) {
       {"ends inside a chunk", good.substr(0, good.size() - 5), "file ends inside chunk"},
       {"chunk length below 6", file(chunk(0x4000, text("o")).replace(2, 4, u32(3))),
        "has length 3"},
+      {"main chunk length below 6", u16(0x4D4D) + u32(5), "chunk 0x4D4D has length 5"},
       {"child larger than parent",
        chunk(0x4D4D, chunk(0x3D3D, u16(0x4000) + u32(500) + text("o"))), "overruns"},
       {"vertex count beyond the chunk", file(object("o", shortVertices)),
