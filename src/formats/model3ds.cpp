@@ -143,7 +143,6 @@ int ModelLoader::readString(char* buffer) {
 
 bool ModelLoader::loadModel(Model& model, const char* path) {
   char message[255];
-  this->path = path;
   failed = false;
   depth = 0;
   if (!currentChunk) currentChunk = new Chunk();

@@ -72,7 +72,6 @@ class ModelLoader {
   FILE* file = nullptr;
   Chunk* currentChunk = nullptr;
   Chunk* tempChunk = nullptr;
-  const char* path = "";
   bool failed = false;
   int depth = 0;
   char reason[255] = {};
