@@ -22,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Model model;
   ModelLoader loader;
-  if (loader.loadModel(model, path.c_str())) {
+  bool loaded = loader.loadModel(model, path.c_str());
+  std::remove(path.c_str());
+  if (loaded) {
     // A loaded model must be safe to draw: every index inside its arrays.
     for (const ModelObject& object : model.objects) {
       for (int f = 0; f < object.faceCount; f++)
