@@ -56,7 +56,12 @@ void handleExitSignal() {
   std::raise(signal);
 }
 
-void atExitRestore() { platformRestoreDisplay(); }
+// At exit (normal end, a data error, exit() from a library): the mode first, then SDL's own
+// clean-up (the audio thread, the window).
+void atExitRestore() {
+  platformRestoreDisplay();
+  SDL_Quit();
+}
 
 WPARAM virtualKey(SDL_Keycode key) {
   if (key == SDLK_ESCAPE) return VK_ESCAPE;
@@ -112,6 +117,11 @@ bool createNative(std::string* why) {
 }
 
 bool sdlCreateWindow(int x, int y, int width, int height, const char* title, std::string* why) {
+  static bool handlersInstalled = false;
+  if (!handlersInstalled) {
+    platformInstallExitHandlers();
+    handlersInstalled = true;
+  }
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -221,11 +231,6 @@ LONG sdlChangeDisplayMode(const DEVMODEA* mode) {
   }
   if (g_windowed) return DISP_CHANGE_SUCCESSFUL;
   g_fullscreenWanted = true;
-  static bool handlersInstalled = false;
-  if (!handlersInstalled) {
-    platformInstallExitHandlers();
-    handlersInstalled = true;
-  }
   if (g_sdlWindow && (SDL_GetWindowFlags(g_sdlWindow) & SDL_WINDOW_SHOWN)) applyFullscreen(true);
   return DISP_CHANGE_SUCCESSFUL;
 }
