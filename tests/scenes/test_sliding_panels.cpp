@@ -106,16 +106,4 @@ TEST_F(SlidingPanelsTest, OffsetsDriftAfterFifteenAndSlideOffAfterFifteenAndAHal
   EXPECT_LT(g_topPanel.offset, -7.0f);
 }
 
-TEST_F(SlidingPanelsTest, HiddenPanelsAlreadyAdvanceBeforeTheyAreDrawn) {
-  callAt(10.0);
-  g_middlePanel.speed = 0.25f;  // as if a speed were set: the offset moves from 11 s on
-  callAt(11.0);
-  callAt(11.5);
-  EXPECT_FLOAT_EQ(g_middlePanel.offset, 0.5f);
-  // The modelview is the identity after the call: each shift is undone.
-  GLdouble m[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, m);
-  EXPECT_DOUBLE_EQ(m[12], 0.0);
-}
-
 }  // namespace
