@@ -350,8 +350,8 @@ bool writeMusic(const std::string& path, std::string& error) {
     double t = double(i) / kRate;
     double fade = t < 231 ? 1.0 : std::max(0.0, 0.5 + 0.5 * std::cos(kPi * (t - 231) / 7));
     float l = float(std::tanh(0.8 * m.left[i]) * fade), r = float(std::tanh(0.8 * m.right[i]) * fade);
-    pcm[2 * i] = short(std::lround(l * 30000));
-    pcm[2 * i + 1] = short(std::lround(r * 30000));
+    pcm[2 * i] = short(std::lround(l * 28000));
+    pcm[2 * i + 1] = short(std::lround(r * 28000));
   }
   lame_global_flags* gf = lame_init();
   if (!gf) {
