@@ -103,9 +103,12 @@ TEST_F(WaterRoomTest, ConeLayersTwistAgainstEachOther) {
   glClear(GL_COLOR_BUFFER_BIT);
   drawConeStack(TEX_TEREN);
   savePng("cone_stack_spin45.png");
-  // Layers 0 and 2 now stand at +-45 degrees: the diagonal is lit.
+  // Layers 0 and 2 now stand at +-45 degrees: the diagonal is lit; layer 1 (and 3) still lie on
+  // the axes.
   diagonal = pixel(320 + 150, 240 + 150);
   EXPECT_GT(diagonal[0], 0);
+  axis = pixel(320 + 200, 240);
+  EXPECT_GT(axis[0], 0);
 }
 
 TEST_F(WaterRoomTest, ConeStackGlowsOverTheRoomAndStateIsLeft) {
