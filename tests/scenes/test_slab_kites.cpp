@@ -193,28 +193,4 @@ TEST_F(SlabKitesTest, KiteReachAndHeightPassTheirBoundsByAtMostOneStep) {
   EXPECT_LT(2.1f - maxReach, 0.0f);
 }
 
-TEST_F(SlabKitesTest, LeavesBlendingStencilAndCullingOffAndWhite) {
-  frameAt(66.0);
-  GLint src = 0, dst = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  EXPECT_EQ(src, GL_SRC_ALPHA);  // no star yet
-  EXPECT_EQ(dst, GL_ONE);
-  g_slabAngle = 180.0;
-  g_musicTime = 80.0;
-  glLoadIdentity();
-  drawSlabAndKites(TEX_DEATH);
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  EXPECT_EQ(src, GL_ONE);  // the star's
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  GLfloat color[4];
-  glGetFloatv(GL_CURRENT_COLOR, color);
-  EXPECT_FLOAT_EQ(color[0], 1.0f);
-  EXPECT_FLOAT_EQ(color[1], 1.0f);
-  EXPECT_FLOAT_EQ(color[2], 1.0f);
-}
-
 }  // namespace
