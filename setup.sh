@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev
-  xvfb xauth xdotool ffmpeg
+  xvfb xauth xdotool x11-utils file ffmpeg
 )
 
 missing=()
