@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libmpg123-dev libjpeg62-turbo-dev libpng-dev libmp3lame-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  libgtest-dev
+  libgtest-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils file ffmpeg
 )
 
