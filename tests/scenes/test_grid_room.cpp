@@ -7,6 +7,7 @@
 
 #include "scenes/grid_room.h"
 #include "scenes/scenes.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 #include "timeline/frame.h"
 
@@ -17,14 +18,9 @@ class GridRoomTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
   }
 
   // What the frame driver does around the scene.

@@ -7,6 +7,7 @@
 #include "app/music.h"
 #include "scenes/opening.h"
 #include "scenes/scenes.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -16,14 +17,9 @@ class OpeningTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
   }
 
   // Scale of the cage frame left behind: the length of the matrix's first column.

@@ -8,6 +8,7 @@
 #include "formats/texture.h"
 #include "scenes/scenes.h"
 #include "scenes/sliding_panels.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -17,13 +18,9 @@ class SlidingPanelsTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
     // One dark-grey 1x1 picture for all three panel slots: a drawn panel multiplies the white
     // background down to 64.
     glGenTextures(1, &dark_);

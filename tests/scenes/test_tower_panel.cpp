@@ -5,6 +5,7 @@
 
 #include "scenes/scenes.h"
 #include "scenes/tower_panel.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -14,13 +15,9 @@ class TowerPanelTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include "scenes/scenes.h"
 #include "scenes/tunnel_panel.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -13,14 +14,9 @@ class TunnelPanelTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
     glColor3f(1.0f, 1.0f, 1.0f);
   }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/assets.h"
+#include "app/app.h"
 #include "support/gl_fixture.h"
 #include "timeline/overlays.h"
 
@@ -16,15 +17,9 @@ class OverlayTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    // The window's default projection, as the opening and the model room see it.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 640.0 / 480.0, 0.1f, 2500.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_TEXTURE_2D);
+    // The window's start state: initial GL state and the default 45-degree projection.
+    initGLState();
+    resizeView(640, 480);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   }
 };
