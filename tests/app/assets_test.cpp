@@ -75,7 +75,7 @@ TEST(Manifest, LoadsAllTwentyFiveInSlotOrder) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) {
     EXPECT_TRUE(glIsTexture(g_textures[slot])) << "slot " << slot;
-    if (slot > 0) EXPECT_GT(g_textures[slot], g_textures[slot - 1]) << "slot " << slot;
+    if (slot > 0) { EXPECT_GT(g_textures[slot], g_textures[slot - 1]) << "slot " << slot; }
   }
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

@@ -28,9 +28,9 @@ TEST_F(TowerPanelTest, CameraRisesForOneHundredFiftySixCallsThenOrbitShrinksToMi
     drawTowerPanelScene();
     if (!riseStoppedOn && g_towerRise == 0.0f) riseStoppedOn = call;
     if (!radiusSettledOn && g_towerOrbitRadius == -20.5f) radiusSettledOn = call;
-    if (call <= 157) EXPECT_FLOAT_EQ(g_towerOrbitRadius, 20.0f) << "call " << call;
-    if (call == 158) EXPECT_FLOAT_EQ(g_towerOrbitRadius, 19.5f);
-    if (call > 238) EXPECT_FLOAT_EQ(g_towerOrbitRadius, radiusBefore) << "call " << call;
+    if (call <= 157) { EXPECT_FLOAT_EQ(g_towerOrbitRadius, 20.0f) << "call " << call; }
+    if (call == 158) { EXPECT_FLOAT_EQ(g_towerOrbitRadius, 19.5f); }
+    if (call > 238) { EXPECT_FLOAT_EQ(g_towerOrbitRadius, radiusBefore) << "call " << call; }
   }
   EXPECT_EQ(riseStoppedOn, 157);
   EXPECT_EQ(radiusSettledOn, 238);

@@ -39,8 +39,8 @@ TEST_F(TunnelPanelTest, SegmentsLeapfrogOnCalls31And89And146And203) {
     if (g_tunnel.zB != b && nB < 2) jumpsB[nB++] = call;
     if (g_tunnel.zA != a && nA < 2) jumpsA[nA++] = call;
     // A jump puts the moved segment directly behind the other.
-    if (g_tunnel.zB != b) EXPECT_FLOAT_EQ(g_tunnel.zB, g_tunnel.zA - 200.0f);
-    if (g_tunnel.zA != a) EXPECT_FLOAT_EQ(g_tunnel.zA, g_tunnel.zB - 200.0f);
+    if (g_tunnel.zB != b) { EXPECT_FLOAT_EQ(g_tunnel.zB, g_tunnel.zA - 200.0f); }
+    if (g_tunnel.zA != a) { EXPECT_FLOAT_EQ(g_tunnel.zA, g_tunnel.zB - 200.0f); }
   }
   EXPECT_EQ(jumpsB[0], 31);
   EXPECT_EQ(jumpsA[0], 89);

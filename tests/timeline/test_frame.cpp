@@ -102,7 +102,7 @@ TEST_F(FrameTest, SplitScreenSlidesTheSidePanelThenTheTopPanelIntoPlace) {
     if (!widthDoneOn && g_mainViewWidth <= 320.0f) widthDoneOn = frame;
     if (!heightDoneOn && g_mainViewHeight <= 240.0f) heightDoneOn = frame;
     if (!tunnelFirstOn && g_tunnelCameraZ != cameraZ) tunnelFirstOn = frame;
-    if (frame == 1) EXPECT_FLOAT_EQ(g_mainViewWidth, 635.0f);
+    if (frame == 1) { EXPECT_FLOAT_EQ(g_mainViewWidth, 635.0f); }
   }
   EXPECT_EQ(widthDoneOn, 64);
   EXPECT_EQ(tunnelFirstOn, 64) << "the top panel starts on the frame the side panel arrives";
