@@ -4,7 +4,8 @@
 // by fontconfig to an installed scalable font (a "Times New Roman" request finds a
 // metric-compatible serif); one display list per character code of the Windows-1252 code
 // page, made of the glyph's filled front face (z 0, normal +z), its back face (z -extrusion,
-// normal -z) and the side walls between them (flat outward normals), in em units: the em
+// normal -z) and the side walls between them (flat outward normals), every polygon wound
+// clockwise seen from outside the glyph, in em units: the em
 // square is 1 unit high, the base line at y 0. Curves are flattened to line segments that
 // stay within the chordal deviation. Each list ends with glTranslatef by the glyph's advance.
 // GLYPHMETRICSFLOAT records are filled when a buffer is given. WGL_FONT_LINES draws each
@@ -201,7 +202,7 @@ void APIENTRY tessCombine(GLdouble coords[3], void*[4], GLfloat[4], void** out, 
 void APIENTRY tessError(GLenum, void* user) { static_cast<Tessellation*>(user)->failed = true; }
 
 // Fills the contours by the non-zero rule (TrueType and CFF outlines alike) and returns the
-// triangles, each counter-clockwise seen from +z.
+// triangles, each clockwise seen from +z.
 bool tessellate(const std::vector<std::vector<Point>>& contours, std::vector<Point>* triangles) {
   Tessellation result;
   std::deque<std::array<double, 3>> points;
@@ -232,13 +233,17 @@ bool tessellate(const std::vector<std::vector<Point>>& contours, std::vector<Poi
     Point& b = result.triangles[i + 1];
     Point& c = result.triangles[i + 2];
     double area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
-    if (area < 0) std::swap(b, c);
+    if (area > 0) std::swap(b, c);
   }
   *triangles = std::move(result.triangles);
   return true;
 }
 
 // Compiles one glyph: front face, back face, side walls, then the advance.
+// Every polygon is wound clockwise seen from outside the glyph. The clock hall prints its text
+// with face culling on while the boxes drawn before it have left glFrontFace(GL_CW); with that
+// winding the front face, towards the viewer, is the one kept, and the back face, which lies
+// on the clock board's surface, is the one culled. Normals point outwards all the same.
 void compileGlyph(GLuint list, const std::vector<std::vector<Point>>& contours,
                   const std::vector<Point>& triangles, bool fillRight, double advance, float extrusion,
                   int format) {
@@ -250,13 +255,13 @@ void compileGlyph(GLuint list, const std::vector<std::vector<Point>>& contours,
       glEnd();
     }
   } else if (!triangles.empty()) {
-    // Front face
+    // Front face, clockwise seen from +z
     glBegin(GL_TRIANGLES);
       glNormal3f(0.0f, 0.0f, 1.0f);
       for (const Point& p : triangles) glVertex3f(p.x, p.y, 0.0f);
     glEnd();
 
-    // Back face, each triangle reversed so that it faces -z
+    // Back face, each triangle reversed so that it is clockwise seen from -z
     glBegin(GL_TRIANGLES);
       glNormal3f(0.0f, 0.0f, -1.0f);
       for (size_t i = 0; i + 2 < triangles.size(); i += 3) {
@@ -280,12 +285,13 @@ void compileGlyph(GLuint list, const std::vector<std::vector<Point>>& contours,
             dx = -dx;
             dy = -dy;
           }
-          // Outward is the left of the edge p0 -> p1; this vertex order faces that way.
+          // Outward is the left of the edge p0 -> p1; this vertex order is clockwise seen
+          // from there.
           glNormal3f(-dy / length, dx / length, 0.0f);
           glVertex3f(p0.x, p0.y, 0.0f);
-          glVertex3f(p1.x, p1.y, 0.0f);
-          glVertex3f(p1.x, p1.y, -extrusion);
           glVertex3f(p0.x, p0.y, -extrusion);
+          glVertex3f(p1.x, p1.y, -extrusion);
+          glVertex3f(p1.x, p1.y, 0.0f);
         }
       }
     glEnd();

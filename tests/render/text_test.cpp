@@ -51,53 +51,59 @@ TEST_F(TextTest, GlyphsAreInEmUnitsWithMetrics) {
   EXPECT_EQ(g_glyphMetrics[' '].gmfBlackBoxX, 0.0f);
 }
 
-// The front face at z 0 and the back face at z -0.2 both face outwards (culling keeps each
-// from its own side), the counter of an O stays open, and lit walls face outwards.
+// Every glyph polygon is wound clockwise seen from outside the glyph (the clock hall prints
+// with culling on under glFrontFace(GL_CW)): with back faces culled, the front cap (z 0) is what
+// shows from +z and the back cap (z -0.2) what shows from -z; the counter of an O stays open.
 TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
-  glFrontFace(GL_CCW);
-  orthoView(0.6, 0.45);
+  glFrontFace(GL_CW);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  orthoView(0.6, 0.45, 1.0);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
   EXPECT_NE(pixel(200, 240), kBlack) << "left side of the ring";
   EXPECT_EQ(pixel(320, 240), kBlack) << "the counter";
-  std::vector<unsigned char> front = frame();
+  float depth = 0;
+  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_NEAR(depth, 0.5f, 0.01f) << "front cap at z 0 (orthographic depth (1 - z) / 2)";
 
-  // From behind: the back face shows the same (mirrored) outline.
-  glClear(GL_COLOR_BUFFER_BIT);
-  orthoView(0.6, 0.45);
+  // From behind: the back cap shows the same (mirrored) outline, at local z -0.2, which the
+  // half turn brings to z +0.2.
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  orthoView(0.6, 0.45, 1.0);
   glRotatef(180, 0, 1, 0);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
   EXPECT_TRUE(anyLit());
   EXPECT_EQ(pixel(320, 240), kBlack);
+  EXPECT_NE(pixel(440, 240), kBlack) << "the ring, mirrored";
+  glReadPixels(440, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_NEAR(depth, 0.4f, 0.01f) << "back cap";
 
-  // Depth of the two faces: only z 0 and z -0.2 occur (orthographic depth is linear).
+  // Under the other winding each side shows the far cap instead: from +z the one at z -0.2.
+  glFrontFace(GL_CCW);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glDisable(GL_CULL_FACE);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
   orthoView(0.6, 0.45, 1.0);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
-  float depth = 0;
   glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.5f, 0.01f);  // z 0 of -1..1 is halfway
-  glDepthFunc(GL_GREATER);
-  glClearDepth(0.0);
-  glClear(GL_DEPTH_BUFFER_BIT);
+  EXPECT_NEAR(depth, 0.6f, 0.01f) << "from +z only the back cap is left";
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
+  glRotatef(180, 0, 1, 0);
   glTranslatef(-0.35f, -0.3f, 0);
   printText("O");
-  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.6f, 0.01f);  // z -0.2: 0.5 + 0.2 / 2
+  glReadPixels(440, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_NEAR(depth, 0.5f, 0.01f) << "from -z only the front cap is left";
+  glFrontFace(GL_CW);
   glDisable(GL_DEPTH_TEST);
 
   // Side walls seen edge-on from +x: with culling and a light at the viewer, the walls that
   // survive culling are lit, so their normals point outwards too.
   glClear(GL_COLOR_BUFFER_BIT);
-  glEnable(GL_CULL_FACE);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(-0.6, 0.6, -0.45, 0.45, -2, 2);
