@@ -46,11 +46,15 @@ void sdlBackendSetWindowed(bool windowed);
 struct HeadlessOptions {
   bool virtualTime = false;
   std::string captureDir;  // empty: no PNG frames
+  std::string videoPath;   // empty: no video; otherwise frames are piped to ffmpeg with the music
   double fromSeconds = 0.0;
   double toSeconds = 1e30;
   bool bench = false;
 };
 void headlessBackendConfigure(const HeadlessOptions& options);
+// Ends the capture output (waits for ffmpeg); false, with the reason on stderr, when a frame
+// could not be written, the encoder failed or no frame fell in the range.
+bool headlessBackendFinish();
 // Prints the benchmark summary (per schedule window and the final line) on standard output.
 void headlessBackendPrintBench();
 // Wall-clock seconds (steady clock) at the end of the first paint, 0 before it.

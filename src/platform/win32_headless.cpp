@@ -3,10 +3,13 @@
 // position: whenever nothing else is queued the 40 ms timer falls due at once and the position
 // moves to it, so frame N is drawn at N x 40 ms (frame 0 is the first paint, at 0). Without
 // virtual time the clock is the wall clock (tests of the message ordering).
-// Supports: PNG frames DIR/frame-NNNNN.png after each buffer swap within a time range (a range
-// that ends before the show ends the run like Escape after its last frame); the cost of each
-// paint, summarised per window of the show's schedule.
-// Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL) and libpng.
+// Supports: capture of the frames within a time range after each buffer swap, as PNG files
+// DIR/frame-NNNNN.png or as one video through ffmpeg with the music from the first written
+// frame's time on (a range that ends before the show ends the run like Escape after its last
+// frame, as does a frame that cannot be written); a progress line on stderr while capturing;
+// the cost of each paint, summarised per window of the show's schedule.
+// Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL), libpng
+// and video_pipe.cpp (ffmpeg).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "platform/offscreen.h"
+#include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
 #include "platform/win32_backend.h"
 
@@ -35,6 +39,33 @@ std::vector<FrameCost> g_costs;
 bool g_paintedAny = false;
 int g_lastPaintedMs = 0;
 bool g_escapeSent = false;
+
+// Capture state: frames written, a failed write (which ends the run), the progress line.
+const double kShowEndSeconds = 233.0;  // the show's last frame is the last one at or before this
+const char kMusicPath[] = "data/compilation.mp3";
+int g_framesWritten = 0;
+bool g_captureFailed = false;
+double g_progressShownAt = 0.0;
+
+bool capturing() { return !g_options.captureDir.empty() || !g_options.videoPath.empty(); }
+
+// "capture: 1234 frames, show time 49.36 s of 233.00 s, 1:12 left", rewritten in place.
+void showProgress(bool force) {
+  double now = platformWallSeconds();
+  if (!force && now - g_progressShownAt < 0.5) return;
+  g_progressShownAt = now;
+  double show = g_lastPaintedMs * 0.001;
+  double end = std::min(g_options.toSeconds, kShowEndSeconds);
+  double loopStart = g_costs.size() > 1 ? g_costs[1].ms * 0.001 : 0.0;
+  double elapsed = now - g_runStartSeconds;
+  double rate = elapsed > 0.0 && show > loopStart ? (show - loopStart) / elapsed : 0.0;
+  std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", g_framesWritten, show, end);
+  if (rate > 0.0) {
+    int left = static_cast<int>(std::max(0.0, end - show) / rate + 0.5);
+    std::fprintf(stderr, ", %d:%02d left (%.1fx real time)  ", left / 60, left % 60, rate);
+  }
+  std::fflush(stderr);
+}
 
 uint64_t headlessNowMs() {
   if (g_options.virtualTime) return static_cast<uint64_t>(virtualTimeMs());
@@ -57,10 +88,12 @@ void headlessWait(uint64_t untilMs) {
   if (untilMs > now) std::this_thread::sleep_for(std::chrono::milliseconds(untilMs - now));
 }
 
-// A capture that ends before the show does ends like Escape, once its last frame is drawn.
+// A capture that ends before the show does ends like Escape, once its last frame is drawn; so
+// does one whose frame could not be written.
 void headlessPumpEvents(HWND hwnd) {
-  if (!g_options.virtualTime || g_options.captureDir.empty() || g_options.toSeconds >= 1e29 || g_escapeSent) return;
-  if (g_paintedAny && (g_lastPaintedMs + 40) * 0.001 > g_options.toSeconds) {
+  if (!g_options.virtualTime || !capturing() || g_escapeSent) return;
+  bool rangeDone = g_options.toSeconds < 1e29 && g_paintedAny && (g_lastPaintedMs + 40) * 0.001 > g_options.toSeconds;
+  if (rangeDone || g_captureFailed) {
     platformPostMessage(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     g_escapeSent = true;
   }
@@ -101,13 +134,26 @@ bool headlessSwapBuffers() {
   glFinish();
   int ms = virtualTimeMs();
   double seconds = ms * 0.001;
-  if (!g_options.captureDir.empty() && seconds >= g_options.fromSeconds && seconds <= g_options.toSeconds) {
-    std::vector<unsigned char> rgb(static_cast<size_t>(g_width) * g_height * 3);
-    offscreenReadRgb(rgb.data());
+  if (!capturing() || g_captureFailed || seconds < g_options.fromSeconds || seconds > g_options.toSeconds) return true;
+  std::vector<unsigned char> rgb(static_cast<size_t>(g_width) * g_height * 3);
+  offscreenReadRgb(rgb.data());
+  bool written;
+  if (!g_options.videoPath.empty()) {
+    // The video starts at the first written frame, so the music starts at that frame's time.
+    if (!videoPipeIsOpen() && !videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicPath, seconds))
+      written = false;
+    else
+      written = videoPipeWrite(rgb.data(), rgb.size());
+  } else {
     char path[4096];
     std::snprintf(path, sizeof(path), "%s/frame-%05d.png", g_options.captureDir.c_str(), ms / 40);
-    if (!writePng(path, rgb.data(), g_width, g_height)) return false;
+    written = writePng(path, rgb.data(), g_width, g_height);
   }
+  if (!written) {
+    g_captureFailed = true;
+    return false;
+  }
+  ++g_framesWritten;
   return true;
 }
 
@@ -120,6 +166,7 @@ void headlessAfterPaint(double milliseconds) {
   g_costs.push_back({virtualTimeMs(), milliseconds});
   g_paintedAny = true;
   g_lastPaintedMs = virtualTimeMs();
+  if (capturing()) showProgress(false);
 }
 
 double percentile(std::vector<double> values, double p) {
@@ -149,6 +196,21 @@ const BenchWindow kWindows[] = {
 }  // namespace
 
 void headlessBackendConfigure(const HeadlessOptions& options) { g_options = options; }
+
+bool headlessBackendFinish() {
+  if (!capturing()) return true;
+  if (g_progressShownAt > 0.0) {
+    showProgress(true);
+    std::fputc('\n', stderr);
+  }
+  bool ok = !g_captureFailed;
+  if (videoPipeIsOpen() && !videoPipeClose()) ok = false;
+  if (ok && g_framesWritten == 0) {
+    std::fprintf(stderr, "capture: no frame of the show falls in the range\n");
+    ok = false;
+  }
+  return ok;
+}
 
 void headlessBackendPrintBench() {
   std::vector<double> all;

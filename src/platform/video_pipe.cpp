@@ -1,0 +1,155 @@
+// Video output through ffmpeg. Supports: .mp4 (H.264 + AAC) and .mkv (H.264 + FLAC) at 25 frames
+// per second from raw RGB frames on a pipe, the music cut in at an offset as the sound track.
+// Does not support: any other container, frame rates or sizes other than those it is given.
+// Depends on POSIX (fork, exec, pipes) and an ffmpeg program on PATH with libx264.
+#include "platform/video_pipe.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+pid_t g_encoder = -1;
+int g_encoderInput = -1;
+
+bool endsWith(const std::string& text, const char* suffix) {
+  size_t length = std::strlen(suffix);
+  return text.size() > length && text.compare(text.size() - length, length, suffix) == 0;
+}
+}  // namespace
+
+bool videoPathIsVideo(const std::string& path) { return endsWith(path, ".mp4") || endsWith(path, ".mkv"); }
+
+bool videoEncoderAvailable(std::string* why) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    std::string candidate = (dir.empty() ? "." : dir) + "/ffmpeg";
+    struct stat info;
+    if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
+      return true;
+    start = end + 1;
+  }
+  *why = "ffmpeg is not installed (no ffmpeg on PATH)";
+  return false;
+}
+
+bool videoPipeOpen(const std::string& path, int width, int height, const char* musicPath, double musicOffsetSeconds) {
+  char size[32], offset[32];
+  std::snprintf(size, sizeof(size), "%dx%d", width, height);
+  std::snprintf(offset, sizeof(offset), "%.3f", musicOffsetSeconds);
+  bool mp4 = endsWith(path, ".mp4");
+  std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
+                                   // the frames, as they come from the offscreen buffer
+                                   "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate", "25",
+                                   "-i", "pipe:0",
+                                   // the music from the first frame's time on
+                                   "-ss", offset, "-i", musicPath,
+                                   "-map", "0:v:0", "-map", "1:a:0",
+                                   "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"};
+  if (mp4) {
+    for (const char* arg : {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) args.push_back(arg);
+  } else {
+    for (const char* arg : {"-c:a", "flac"}) args.push_back(arg);
+  }
+  args.push_back("-shortest");
+  args.push_back(path.c_str());
+  args.push_back(nullptr);
+
+  // A reader that goes away must show up as a failed write, not end this process.
+  signal(SIGPIPE, SIG_IGN);
+  int frames[2], execStatus[2];
+  if (pipe2(frames, O_CLOEXEC) != 0) {
+    std::fprintf(stderr, "capture: no pipe for ffmpeg: %s\n", std::strerror(errno));
+    return false;
+  }
+  // Closed by a successful exec; carries errno back when the exec fails.
+  if (pipe2(execStatus, O_CLOEXEC) != 0) {
+    std::fprintf(stderr, "capture: no pipe for ffmpeg: %s\n", std::strerror(errno));
+    close(frames[0]);
+    close(frames[1]);
+    return false;
+  }
+  std::fflush(stderr);
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(frames[0], 0);
+    execvp("ffmpeg", const_cast<char* const*>(args.data()));
+    int error = errno;
+    ssize_t ignored = write(execStatus[1], &error, sizeof(error));
+    (void)ignored;
+    _exit(127);
+  }
+  close(frames[0]);
+  close(execStatus[1]);
+  if (child < 0) {
+    std::fprintf(stderr, "capture: cannot start ffmpeg: %s\n", std::strerror(errno));
+    close(frames[1]);
+    close(execStatus[0]);
+    return false;
+  }
+  int error = 0;
+  ssize_t got;
+  do got = read(execStatus[0], &error, sizeof(error));
+  while (got < 0 && errno == EINTR);
+  close(execStatus[0]);
+  if (got > 0) {
+    std::fprintf(stderr, "capture: cannot run ffmpeg: %s\n", std::strerror(error));
+    close(frames[1]);
+    waitpid(child, nullptr, 0);
+    return false;
+  }
+  g_encoder = child;
+  g_encoderInput = frames[1];
+  return true;
+}
+
+bool videoPipeIsOpen() { return g_encoder > 0; }
+
+bool videoPipeWrite(const unsigned char* rgb, size_t bytes) {
+  if (g_encoderInput < 0) return false;
+  while (bytes > 0) {
+    ssize_t written = write(g_encoderInput, rgb, bytes);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      std::fprintf(stderr, "\ncapture: ffmpeg stopped taking frames: %s\n", std::strerror(errno));
+      return false;
+    }
+    rgb += written;
+    bytes -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool videoPipeClose() {
+  if (g_encoder <= 0) return false;
+  close(g_encoderInput);
+  g_encoderInput = -1;
+  int status = 0;
+  pid_t done;
+  do done = waitpid(g_encoder, &status, 0);
+  while (done < 0 && errno == EINTR);
+  g_encoder = -1;
+  if (done < 0) {
+    std::fprintf(stderr, "capture: lost track of ffmpeg: %s\n", std::strerror(errno));
+    return false;
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFEXITED(status))
+    std::fprintf(stderr, "capture: ffmpeg failed with status %d\n", WEXITSTATUS(status));
+  else
+    std::fprintf(stderr, "capture: ffmpeg ended by signal %d\n", WTERMSIG(status));
+  return false;
+}
