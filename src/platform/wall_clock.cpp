@@ -1,5 +1,6 @@
 // Wall clock backend: the C runtime clock, optionally pinned for reproducible runs.
-// Supports: the real calendar time (live), a fixed local time of day from KS_FIXED_TIME.
+// Supports: the real calendar time (live), a fixed local time of day from KS_FIXED_TIME or,
+// without it, from the caller (virtual-time runs pin a default).
 // A pinned clock advances with the virtual music position (whole seconds) in virtual-time runs.
 // Does not support: sub-second readings.
 // Depends on: the C runtime (time, mktime, localtime, getenv), TZ for local time, virtual_time.
@@ -15,20 +16,18 @@ namespace {
 bool g_clockChecked = false;
 bool g_clockPinned = false;
 time_t g_pinnedTime = 0;
+const char* g_defaultPin = nullptr;  // used when KS_FIXED_TIME is unset or empty
 
-// Parses "HH:MM:SS" (hours 0-23, minutes and seconds 0-59, nothing after) and pins the
-// clock to that local time on 1 March 2004, a date without daylight-saving changes nearby.
-void checkPinnedClock() {
-  g_clockChecked = true;
-  const char* text = std::getenv("KS_FIXED_TIME");
-  if (!text || !*text) return;
+// Parses "HH:MM:SS" (hours 0-23, minutes and seconds 0-59, nothing after) into that local
+// time on 1 March 2004, a date without daylight-saving changes nearby. Says why on failure.
+bool parseTimeOfDay(const char* text, time_t* pinned, const char** why) {
   int hours = -1, minutes = -1, seconds = -1;
   char rest = 0;
   int fields = std::sscanf(text, "%2d:%2d:%2d%c", &hours, &minutes, &seconds, &rest);
   if (fields != 3 || hours < 0 || hours > 23 || minutes < 0 || minutes > 59 || seconds < 0 ||
       seconds > 59) {
-    std::fprintf(stderr, "KS_FIXED_TIME: \"%s\" is not HH:MM:SS; using the real clock\n", text);
-    return;
+    *why = "is not HH:MM:SS";
+    return false;
   }
   struct tm local = {};
   local.tm_year = 2004 - 1900;
@@ -38,14 +37,30 @@ void checkPinnedClock() {
   local.tm_min = minutes;
   local.tm_sec = seconds;
   local.tm_isdst = -1;
-  time_t pinned = std::mktime(&local);
-  if (pinned == static_cast<time_t>(-1)) {
-    std::fprintf(stderr, "KS_FIXED_TIME: \"%s\" has no calendar time here; using the real clock\n",
-                 text);
-    return;
+  *pinned = std::mktime(&local);
+  if (*pinned == static_cast<time_t>(-1)) {
+    *why = "has no calendar time here";
+    return false;
   }
-  g_pinnedTime = pinned;
-  g_clockPinned = true;
+  return true;
+}
+
+// Pins the clock to KS_FIXED_TIME, else to the caller's default; a value that does not parse
+// is reported and the next choice taken (the default, then the real clock).
+void checkPinnedClock() {
+  g_clockChecked = true;
+  g_clockPinned = false;
+  const char* why = nullptr;
+  const char* text = std::getenv("KS_FIXED_TIME");
+  if (text && *text) {
+    if (parseTimeOfDay(text, &g_pinnedTime, &why)) {
+      g_clockPinned = true;
+      return;
+    }
+    std::fprintf(stderr, "KS_FIXED_TIME: \"%s\" %s; using %s\n", text, why,
+                 g_defaultPin ? g_defaultPin : "the real clock");
+  }
+  if (g_defaultPin && parseTimeOfDay(g_defaultPin, &g_pinnedTime, &why)) g_clockPinned = true;
 }
 
 }  // namespace
@@ -59,6 +74,11 @@ time_t wallClockTime(time_t* out) {
   }
   if (out) *out = now;
   return now;
+}
+
+void wallClockPinUnlessSet(const char* timeOfDay) {
+  g_defaultPin = timeOfDay;
+  g_clockChecked = false;
 }
 
 struct tm* wallClockLocalTime(const time_t* when) { return std::localtime(when); }

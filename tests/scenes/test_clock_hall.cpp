@@ -116,6 +116,25 @@ TEST(WallClockTest, MalformedValueIsReportedAndTheRealClockRead) {
   }
 }
 
+// Capture and bench pin a default time of day; KS_FIXED_TIME, when set and valid, still wins.
+TEST(WallClockTest, DefaultPinAppliesOnlyWithoutAValidVariable) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  unsetenv("KS_FIXED_TIME");
+  wallClockPinUnlessSet("12:34:56");
+  int h = -1, m = -1, s = -1;
+  readLocalTime(&h, &m, &s);
+  EXPECT_EQ(h * 10000 + m * 100 + s, 123456);
+  setenv("KS_FIXED_TIME", "09:05:07", 1);
+  wallClockPinUnlessSet("12:34:56");
+  readLocalTime(&h, &m, &s);
+  EXPECT_EQ(h * 10000 + m * 100 + s, 90507);
+  setenv("KS_FIXED_TIME", "noon", 1);
+  wallClockPinUnlessSet("12:34:56");
+  readLocalTime(&h, &m, &s);
+  EXPECT_EQ(h * 10000 + m * 100 + s, 123456);
+}
+
 TEST_F(ClockHallTest, ClockTextLeavesTheHallScaledAndShiftedByThreeTimesItsWidth) {
   g_hdc = toHdc(new GdiDc());
   createOutlineFont();
