@@ -1,6 +1,7 @@
 // Process entry: reads the run options, chooses the platform backend and hands over to WinMain.
 // With no arguments the show runs live, full screen; the virtual-time runs (--capture, --bench)
-// draw the same frames on an offscreen context against a music position advanced 40 ms a tick.
+// draw the same frames on an offscreen context against a music position advanced 40 ms a tick,
+// and a capture writes them as PNG files or, through ffmpeg, as a video with the music.
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -9,26 +10,26 @@
 #include <cstring>
 #include <string>
 
+#include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
-#include "platform/wall_clock.h"
 #include "platform/win32.h"
 #include "platform/win32_backend.h"
 
 namespace {
 const char kUsage[] =
-    "usage: kelvo-strand [--windowed] [--capture DIR | --bench] [--from S] [--to S]\n"
+    "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench] [--from S] [--to S]\n"
     "  (no option)    play the show full screen at 640x480; Escape ends it\n"
     "  --windowed     play it in a 640x480 window, without the display-mode switch\n"
     "  --capture DIR  draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
     "                 and write it as DIR/frame-NNNNN.png\n"
+    "  --capture FILE.mp4, --capture FILE.mkv\n"
+    "                 the same frames encoded by ffmpeg at 25 fps with data/compilation.mp3 as the\n"
+    "                 sound track, frame N at N x 0.040 s (H.264 with AAC, or with FLAC for .mkv)\n"
     "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
     "                 per schedule window and a summary line\n"
     "  --from S       first music second to write (--capture)\n"
     "  --to S         last music second to write (--capture)\n"
-    "  --help         this text\n"
-    "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
-    "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
-    "and let it run on with the music position.\n";
+    "  --help         this text\n";
 
 bool parseSeconds(const char* text, double* seconds) {
   char* end = nullptr;
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--bench") {
       bench = true;
     } else if (arg == "--capture") {
-      if (!hasValue || !*argv[i + 1]) return usageError("--capture needs a directory");
+      if (!hasValue || !*argv[i + 1]) return usageError("--capture needs a directory or a video file");
       captureDir = argv[++i];
     } else if (arg == "--from" || arg == "--to") {
       if (!hasValue || !parseSeconds(argv[i + 1], arg == "--from" ? &from : &to))
@@ -77,10 +78,18 @@ int main(int argc, char** argv) {
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
   if (rangeGiven && captureDir.empty()) return usageError("--from and --to limit --capture");
   if (from > to) return usageError("--from is after --to");
+  // The show's last frame is the last one at or before 233 s: a later start would draw it all for nothing.
+  if (from > 233.0) return usageError("--from is after the end of the show (233 s)");
 
   bool virtualRun = bench || !captureDir.empty();
+  bool video = videoPathIsVideo(captureDir);
   if (virtualRun) {
-    if (!captureDir.empty()) {
+    std::string why;
+    if (video && !videoEncoderAvailable(&why)) {
+      std::fprintf(stderr, "kelvo-strand: cannot capture %s: %s\n", captureDir.c_str(), why.c_str());
+      return 1;
+    }
+    if (!captureDir.empty() && !video) {
       struct stat info;
       if (stat(captureDir.c_str(), &info) != 0 && mkdir(captureDir.c_str(), 0777) != 0) {
         std::fprintf(stderr, "kelvo-strand: cannot create %s: %s\n", captureDir.c_str(), std::strerror(errno));
@@ -89,13 +98,12 @@ int main(int argc, char** argv) {
     }
     HeadlessOptions options;
     options.virtualTime = true;
-    options.captureDir = captureDir;
+    (video ? options.videoPath : options.captureDir) = captureDir;
     options.fromSeconds = from;
     options.toSeconds = to;
     options.bench = bench;
     headlessBackendConfigure(options);
     virtualTimeEnable();
-    wallClockPinUnlessSet("12:34:56");  // reproducible frames unless KS_FIXED_TIME says otherwise
     g_nativeBackend = &g_headlessBackend;
   } else {
     sdlBackendSetWindowed(windowed);
@@ -103,6 +111,7 @@ int main(int argc, char** argv) {
   }
 
   int status = WinMain(nullptr, nullptr, argv[0], SW_SHOW);
+  if (virtualRun && !headlessBackendFinish() && status == 0) status = 1;
   if (bench) {
     double firstPaint = platformFirstPaintSeconds();
     if (firstPaint > 0.0) std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n",
