@@ -12,6 +12,7 @@
 
 #include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
+#include "platform/wall_clock.h"
 #include "platform/win32.h"
 #include "platform/win32_backend.h"
 
@@ -29,7 +30,10 @@ const char kUsage[] =
     "                 per schedule window and a summary line\n"
     "  --from S       first music second to write (--capture)\n"
     "  --to S         last music second to write (--capture)\n"
-    "  --help         this text\n";
+    "  --help         this text\n"
+    "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
+    "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
+    "and let it run on with the music position.\n";
 
 bool parseSeconds(const char* text, double* seconds) {
   char* end = nullptr;
@@ -104,6 +108,7 @@ int main(int argc, char** argv) {
     options.bench = bench;
     headlessBackendConfigure(options);
     virtualTimeEnable();
+    wallClockPinUnlessSet("12:34:56");  // reproducible frames unless KS_FIXED_TIME says otherwise
     g_nativeBackend = &g_headlessBackend;
   } else {
     sdlBackendSetWindowed(windowed);
