@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Contact sheet of the show: one virtual-time capture from the first to the last chosen music
+# time (every frame is drawn, since all motion advances per frame), then the chosen frames are
+# picked out of that video, labelled with their show time and tiled into one PNG.
+#   tools/contact_sheet.sh [-b BUILD_DIR] [-o OUT.png] [-c COLUMNS] [SECONDS...]
+# BUILD_DIR holds kelvo-strand and data/ (default: build). Default times: two or so per scene.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="$here/build"
+out="$here/docs/contact-sheet.png"
+columns=""
+while getopts "b:o:c:" option; do
+  case "$option" in
+    b) build="$(cd "$OPTARG" && pwd)" ;;
+    o) out="$OPTARG" ;;
+    c) columns="$OPTARG" ;;
+    *) echo "usage: $0 [-b BUILD_DIR] [-o OUT.png] [-c COLUMNS] [SECONDS...]" >&2; exit 2 ;;
+  esac
+done
+shift $((OPTIND - 1))
+times=("$@")
+if [ ${#times[@]} = 0 ]; then
+  # Opening wall and panels; model room, then split with the side and top panels; the slab over
+  # the split and alone; clock hall flight, orbit, tunnel and jolts; funnel burst under the
+  # shrinking hall and alone; ring tube with and without rosette; title board; water room and
+  # credits.
+  times=(6 20 32 50 67 80 94 98 112 127.8 129 135 145 160 185 215)
+fi
+command -v ffmpeg >/dev/null || { echo "contact sheet: ffmpeg is not installed" >&2; exit 1; }
+[ -x "$build/kelvo-strand" ] || { echo "contact sheet: no $build/kelvo-strand (build it first)" >&2; exit 1; }
+[ -d "$build/data" ] || { echo "contact sheet: no $build/data (build the content target)" >&2; exit 1; }
+
+# Sorted times, their frame numbers (frame N is music time N x 0.040 s) and the grid.
+mapfile -t frames < <(printf '%s\n' "${times[@]}" | awk '{ printf "%d\n", $1 / 0.04 + 0.5 }' | sort -n | uniq)
+count=${#frames[@]}
+first=${frames[0]}
+last=${frames[count - 1]}
+[ -n "$columns" ] || columns=$(awk -v n="$count" 'BEGIN { c = int(sqrt(n)); if (c * c < n) c++; print c }')
+rows=$(( (count + columns - 1) / columns ))
+from=$(awk -v f="$first" 'BEGIN { printf "%.2f", f * 0.04 }')
+to=$(awk -v f="$last" 'BEGIN { printf "%.2f", f * 0.04 }')
+
+work="$(mktemp -d /tmp/ks-sheet-XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+echo "contact sheet: capturing ${from} s to ${to} s for $count frames" >&2
+(cd "$build" && KS_FIXED_TIME="${KS_FIXED_TIME:-12:34:56}" ./kelvo-strand --capture "$work/range.mkv" --from "$from" --to "$to")
+
+# The video's frame k is show frame first + k.
+select=""
+for frame in "${frames[@]}"; do
+  [ -z "$select" ] || select+="+"
+  select+="eq(n\\,$((frame - first)))"
+done
+label=""
+font="$(fc-match -f '%{file}' 'DejaVu Sans:bold' 2>/dev/null || true)"
+if [ -n "$font" ] && [ -f "$font" ]; then
+  # t is the video time; the show time is t + from, printed to a hundredth of a second.
+  label=",drawtext=fontfile=$font:fontsize=18:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4:x=8:y=8"
+  label+=":text='%{eif\\:floor(t+$from+0.001)\\:d}.%{eif\\:mod(floor((t+$from)*100+0.5)\\,100)\\:d\\:2} s'"
+fi
+printf 'select=%s,scale=320:240%s,tile=%dx%d:padding=4:margin=4' "$select" "$label" "$columns" "$rows" >"$work/filter"
+mkdir -p "$(dirname "$out")"
+ffmpeg -hide_banner -loglevel error -nostdin -y -i "$work/range.mkv" -filter_script:v "$work/filter" \
+  -fps_mode passthrough -frames:v 1 -update 1 "$out"
+echo "contact sheet: $out (${columns}x${rows}, $count frames)" >&2
