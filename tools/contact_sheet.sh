@@ -21,10 +21,9 @@ shift $((OPTIND - 1))
 times=("$@")
 if [ ${#times[@]} = 0 ]; then
   # Opening wall and panels; model room, then split with the side and top panels; the slab over
-  # the split and alone; clock hall flight, orbit, tunnel and jolts; funnel burst under the
-  # shrinking hall and alone; ring tube with and without rosette; title board; water room and
-  # credits.
-  times=(6 20 32 50 67 80 94 98 112 127.8 129 135 145 160 185 215)
+  # the split and alone; clock hall flight, orbit, tunnel and jolts; the hall shrinking over the
+  # funnel burst; ring tube without and with rosette; title board; water room and credits.
+  times=(6 20 32 50 67 80 94 98 112 120 127.68 135 145 160 185 205)
 fi
 command -v ffmpeg >/dev/null || { echo "contact sheet: ffmpeg is not installed" >&2; exit 1; }
 [ -x "$build/kelvo-strand" ] || { echo "contact sheet: no $build/kelvo-strand (build it first)" >&2; exit 1; }
