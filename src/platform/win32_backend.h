@@ -29,8 +29,9 @@ struct NativeBackend {
   // Display mode: a 640x480 full-screen mode, or null for the stored (desktop) mode.
   LONG (*changeDisplayMode)(const DEVMODEA* mode);
   void (*showCursor)(bool visible);
-  // Called after every WM_PAINT the window procedure handled, with its cost in milliseconds.
-  void (*afterPaint)(double milliseconds);
+  // Called after every WM_PAINT the window procedure handled, with its cost in milliseconds:
+  // wall-clock time and the CPU time of the whole process (renderer threads included).
+  void (*afterPaint)(double milliseconds, double cpuMilliseconds);
 };
 
 // Chosen by the process entry; the live SDL2 backend unless a virtual-time run asked otherwise.
@@ -60,6 +61,7 @@ void headlessBackendPrintBench();
 // Wall-clock seconds (steady clock) at the end of the first paint, 0 before it.
 double platformFirstPaintSeconds();
 double platformWallSeconds();
+double platformCpuSeconds();
 
 // Restores the display mode; safe from atexit and on every way out.
 void platformRestoreDisplay();

@@ -5,6 +5,8 @@
 // so ticks merge instead of piling up), calls on a destroyed window failing without effect.
 // Does not support: child windows, several timers, message filters, sent messages across threads.
 // Depends on the native backend chosen by the process entry (win32_sdl.cpp, win32_headless.cpp).
+#include <time.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -49,10 +51,12 @@ Window* liveWindow(HWND hwnd) {
 LRESULT callProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_PAINT) return window->proc(handleOf(window), message, wParam, lParam);
   double start = platformWallSeconds();
+  double cpuStart = platformCpuSeconds();
   LRESULT result = window->proc(handleOf(window), message, wParam, lParam);
   double end = platformWallSeconds();
+  double cpuEnd = platformCpuSeconds();
   if (g_firstPaintSeconds == 0.0) g_firstPaintSeconds = end;
-  if (g_nativeBackend->afterPaint) g_nativeBackend->afterPaint((end - start) * 1000.0);
+  if (g_nativeBackend->afterPaint) g_nativeBackend->afterPaint((end - start) * 1000.0, (cpuEnd - cpuStart) * 1000.0);
   return result;
 }
 
@@ -69,6 +73,13 @@ void fill(MSG* message, HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
 double platformWallSeconds() {
   using namespace std::chrono;
   return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of the whole process, the renderer's worker threads included.
+double platformCpuSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
 }
 
 double platformFirstPaintSeconds() { return g_firstPaintSeconds; }
