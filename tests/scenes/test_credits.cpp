@@ -26,11 +26,7 @@ class CreditsTest : public GlTest {
     g_hdc = toHdc(new GdiDc());
     createOutlineFont();
     // What the timeline sets before the credits.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, 0.1f, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadProjection(45.0, 1000.0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_TEXTURE_2D);

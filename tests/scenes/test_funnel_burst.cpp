@@ -20,11 +20,7 @@ class FunnelBurstTest : public GlTest {
   void SetUp() override {
     GlTest::SetUp();
     if (IsSkipped()) return;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, 0.1f, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadProjection(45.0, 1000.0);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
   }

@@ -20,11 +20,7 @@ class RingTubeTest : public GlTest {
     GlTest::SetUp();
     if (IsSkipped()) return;
     // The projection the timeline leaves for this scene.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.3333333333333333, 0.1f, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadProjection(45.0, 1000.0);
     glEnable(GL_DEPTH_TEST);
     glColor3f(1.0f, 1.0f, 1.0f);
   }

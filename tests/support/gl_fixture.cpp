@@ -1,5 +1,6 @@
 #include "support/gl_fixture.h"
 
+#include <GL/glu.h>
 #include <png.h>
 
 #include <cstdio>
@@ -12,6 +13,14 @@ void GlTest::SetUp() {
 }
 
 void GlTest::TearDown() { offscreenDestroy(); }
+
+void GlTest::loadProjection(double fovY, double farPlane) const {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(fovY, 1.3333333333333333, 0.1f, farPlane);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
 
 std::array<int, 3> GlTest::pixel(int x, int y) const {
   unsigned char rgb[4] = {};

@@ -12,6 +12,9 @@ class GlTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // The frame driver's projection: fovY degrees, aspect 4/3, near 0.1, far farPlane; then an
+  // identity modelview.
+  void loadProjection(double fovY, double farPlane) const;
   // Pixel at (x, y) in window coordinates (origin at the lower left, as glReadPixels).
   std::array<int, 3> pixel(int x, int y) const;
   // The whole frame, top row first, tightly packed RGB.
