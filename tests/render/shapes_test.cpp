@@ -221,9 +221,7 @@ TEST_F(ShapesTest, PyramidFacesPointOutwardAndItLeavesCcw) {
   float baseDepth = fromBelow[0][0][2];
   for (const auto& polygon : fromBelow)
     for (const auto& v : polygon) EXPECT_FLOAT_EQ(v[2], baseDepth) << "only the base plane";
-  GLint winding = 0;
-  glGetIntegerv(GL_FRONT_FACE, &winding);
-  EXPECT_EQ(winding, GL_CCW);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CCW);
 
   orthoView(2, 1.5);
   glRotatef(90, 1, 0, 0);  // +y towards the viewer
@@ -245,9 +243,7 @@ TEST_F(ShapesTest, CornerQuadFourthVertexRule) {
   glFrontFace(GL_CCW);
   // A (-0.5, 0.5), V2 = A + (1, 0), B (0.5, -0.5), V4 = (0.5 - 1, -0.5 + 0, 0 + 0).
   drawQuadFromCorners(-0.5f, 0.5f, 0, 0.5f, -0.5f, 0, 1.0f, 1.0f, 0, 0, 0, 0);
-  GLint winding = 0;
-  glGetIntegerv(GL_FRONT_FACE, &winding);
-  EXPECT_EQ(winding, GL_CW);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
   // A square -0.5..0.5; x -0.45, 0.45 are px 176, 464, y 0.45, -0.45 are px 348, 132.
   EXPECT_EQ(pixel(176, 348), kBlue);    // near A: texture (0, 1), the picture's bottom row
   EXPECT_EQ(pixel(464, 348), kYellow);  // near V2: (1, 1)

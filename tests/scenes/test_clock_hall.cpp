@@ -243,9 +243,7 @@ TEST_F(ClockHallTest, LeavesDepthOnCullingAndTexGenOffAndWhite) {
   GLfloat color[4];
   glGetFloatv(GL_CURRENT_COLOR, color);
   EXPECT_EQ(color[0] + color[1] + color[2], 3.0f);
-  GLint front = 0;
-  glGetIntegerv(GL_FRONT_FACE, &front);
-  EXPECT_EQ(front, GL_CW);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
 }
 
 }  // namespace

@@ -158,9 +158,7 @@ TEST_F(FigureTest, EachPartShowsItsOwnPictureAndBothArmBottomsTheBackPicture) {
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_NOGA]);
-  GLint front = 0;
-  glGetIntegerv(GL_FRONT_FACE, &front);
-  EXPECT_EQ(front, GL_CCW);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CCW);
 }
 
 }  // namespace

@@ -102,13 +102,9 @@ TEST_F(FunnelBurstTest, FunnelsAddUpAndLeaveBlendingOffDepthOn) {
   EXPECT_GE(brightest, 40 * 4);
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  GLint src = 0, dst = 0, bound = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(src, GL_ONE);
-  EXPECT_EQ(dst, GL_ONE);
-  EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_QUENTA]);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_QUENTA]);
 }
 
 }  // namespace

@@ -62,13 +62,9 @@ TEST_F(GridRoomTest, LeavesTheCameraMatrixAndItsState) {
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  GLint src = 0, dst = 0, face = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  glGetIntegerv(GL_FRONT_FACE, &face);
-  EXPECT_EQ(src, GL_SRC_ALPHA);
-  EXPECT_EQ(dst, GL_ONE);
-  EXPECT_EQ(face, GL_CW);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
   GLfloat c[4];
   glGetFloatv(GL_CURRENT_COLOR, c);
   EXPECT_FLOAT_EQ(c[0], 1.0f);
@@ -86,9 +82,7 @@ TEST_F(GridRoomTest, FloorQuadReachesTowardsPlusZWithItsRepeat) {
   drawFloorQuad(-1.0, 0.0, 0.0, 2.0, 2.0, 0, 10.0, 10.0);
   EXPECT_EQ(pixel(320, 200)[0], 255) << "z = +0.5 is covered";
   EXPECT_EQ(pixel(320, 300)[0], 0) << "z = -0.5 is not";
-  GLint face = 0;
-  glGetIntegerv(GL_FRONT_FACE, &face);
-  EXPECT_EQ(face, GL_CW);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
 }
 
 }  // namespace

@@ -71,11 +71,8 @@ TEST_F(SlidingPanelsTest, PanelsAppearAtElevenTwelveAndThirteenSeconds) {
   // The depth test is switched off for the panels and back on afterwards.
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  GLint src = 0, dst = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  EXPECT_EQ(src, GL_DST_COLOR);
-  EXPECT_EQ(dst, GL_ZERO);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_DST_COLOR);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ZERO);
 }
 
 TEST_F(SlidingPanelsTest, OffsetsDriftAfterFifteenAndSlideOffAfterFifteenAndAHalf) {

@@ -111,13 +111,9 @@ TEST_F(TitleBoardTest, LeavesMultiplyBlendOffAndTitleBound) {
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  GLint src = 0, dst = 0, bound = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(src, GL_DST_COLOR);
-  EXPECT_EQ(dst, GL_ZERO);
-  EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_TITLE]);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_DST_COLOR);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ZERO);
+  EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_TITLE]);
   // No model drew, so the colour is still the backdrop's lilac.
   float colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);

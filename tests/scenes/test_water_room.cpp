@@ -129,13 +129,9 @@ TEST_F(WaterRoomTest, ConeStackGlowsOverTheRoomAndStateIsLeft) {
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
   EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  GLint src = 0, dst = 0, bound = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(src, GL_SRC_ALPHA);
-  EXPECT_EQ(dst, GL_ONE);
-  EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_TEREN]);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_TEREN]);
   float colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_FLOAT_EQ(colour[0], 1.0f);

@@ -22,6 +22,12 @@ void GlTest::loadProjection(double fovY, double farPlane) const {
   glLoadIdentity();
 }
 
+GLint GlTest::integer(GLenum name) const {
+  GLint value = 0;
+  glGetIntegerv(name, &value);
+  return value;
+}
+
 std::array<int, 3> GlTest::pixel(int x, int y) const {
   unsigned char rgb[4] = {};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

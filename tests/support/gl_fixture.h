@@ -15,6 +15,8 @@ class GlTest : public ::testing::Test {
   // The frame driver's projection: fovY degrees, aspect 4/3, near 0.1, far farPlane; then an
   // identity modelview.
   void loadProjection(double fovY, double farPlane) const;
+  // One integer of GL state (glGetIntegerv).
+  GLint integer(GLenum name) const;
   // Pixel at (x, y) in window coordinates (origin at the lower left, as glReadPixels).
   std::array<int, 3> pixel(int x, int y) const;
   // The whole frame, top row first, tightly packed RGB.

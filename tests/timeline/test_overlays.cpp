@@ -96,13 +96,9 @@ TEST_F(OverlayTest, RosetteAddsLightAndLeavesItsMatrixAndState) {
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
   EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  GLint src = 0, dst = 0, face = 0;
-  glGetIntegerv(GL_BLEND_SRC, &src);
-  glGetIntegerv(GL_BLEND_DST, &dst);
-  glGetIntegerv(GL_FRONT_FACE, &face);
-  EXPECT_EQ(src, GL_ONE);
-  EXPECT_EQ(dst, GL_ONE);
-  EXPECT_EQ(face, GL_CW);
+  EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
+  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
   GLfloat c[4];
   glGetFloatv(GL_CURRENT_COLOR, c);
   EXPECT_FLOAT_EQ(c[0], 1.0f);
