@@ -1,0 +1,33 @@
+// The sound device behind the FSOUND calls: one output of interleaved 16-bit stereo at a fixed
+// rate, pulled by the output's own thread through a fill callback. One backend file each:
+// audio_sdl.cpp (Linux, SDL2 audio), audio_waveout.cpp (Windows, winmm waveOut) and
+// audio_silent.cpp (both: no device, a thread that consumes samples in real time).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Writes `frames` stereo frames (two int16 samples each) to `samples`; runs on the output's
+// thread, never while the output is locked.
+typedef void (*AudioFill)(int16_t* samples, int frames);
+
+struct AudioOutput {
+  const char* name;
+  // Opens the device at `rate` Hz, not yet pulling. False, with the reason in `why`, when there
+  // is no device to be had.
+  bool (*open)(int rate, AudioFill fill, std::string* why);
+  // Starts pulling samples; the heard position counts from here.
+  void (*start)();
+  // While held, the fill callback does not run (for state shared with it).
+  void (*lock)();
+  void (*unlock)();
+  // Sample frames the listener has heard since start: monotonic, following real time while
+  // the output runs, never more than the fill callback has been asked for.
+  int64_t (*heardFrames)();
+  // Stops pulling and releases the device.
+  void (*close)();
+};
+
+// The device output of this platform, and the silent one that stands in when it cannot open.
+extern const AudioOutput g_deviceAudioOutput;
+extern const AudioOutput g_silentAudioOutput;
