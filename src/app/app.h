@@ -1,6 +1,8 @@
 // Application shell: entry, window procedure and GL context.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/win32.h"
 
 extern HWND g_hwnd;
