@@ -22,10 +22,11 @@ struct AudioOutput {
   void (*lock)();
   void (*unlock)();
   // Sample frames the listener has heard since start: monotonic, following real time while
-  // the output runs, never more than the fill callback has been asked for.
+  // the output runs, never more than the fill callback has been asked for. Callable from any
+  // thread, with or without the lock held.
   int64_t (*heardFrames)();
-  // Stops pulling and releases the device.
-  void (*close)();
+  // (The output is never closed: like the sound library it stands in for, it goes with the
+  // process.)
 };
 
 // The device output of this platform, and the silent one that stands in when it cannot open.

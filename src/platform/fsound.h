@@ -1,6 +1,6 @@
-// The subset of the FSOUND music interface that the show calls. Served by sound_mpg123.cpp:
-// libmpg123 decodes, SDL2 audio plays (or a silent output keeping real time when no device
-// opens), and in virtual-time runs the position is set by the run instead of the device.
+// The subset of the FSOUND music interface that the show calls. Served by sound_stream.cpp:
+// libmpg123 decodes, an output of audio_output.h plays (or a silent one that keeps real time
+// when no device opens), and in virtual-time runs the position is set by the run instead.
 #pragma once
 
 struct FSOUND_STREAM;

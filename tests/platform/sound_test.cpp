@@ -1,9 +1,12 @@
-// The FSOUND stand-in: virtual streams, and real playback on the silent output.
+// The FSOUND stand-in: virtual streams, and real playback on the device and silent outputs,
+// before and after the end of the track.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -11,84 +14,145 @@
 #include "platform/virtual_time.h"
 
 namespace {
-// A short stereo MP3 made with ffmpeg in a fresh directory; empty when ffmpeg is missing.
-std::string makeTrack(double seconds) {
+// A scratch directory of its own for each test.
+std::string scratch() {
   char dir[] = "/tmp/ks-sound-XXXXXX";
-  if (!mkdtemp(dir)) return "";
-  std::string path = std::string(dir) + "/track.mp3";
+  return mkdtemp(dir) ? dir : "";
+}
+
+// A stereo MP3 of `seconds` made with ffmpeg; empty when ffmpeg is missing.
+std::string makeTrack(double seconds) {
+  std::string dir = scratch();
+  if (dir.empty()) return "";
+  std::string path = dir + "/track.mp3";
   std::string command = "ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:duration=" +
                         std::to_string(seconds) + " -ar 44100 -ac 2 " + path + " </dev/null";
   return std::system(command.c_str()) == 0 ? path : "";
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 int msSince(std::chrono::steady_clock::time_point start) {
   return static_cast<int>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
-}  // namespace
 
-TEST(VirtualSound, StreamsReportTheVirtualPositionAndMissingFilesFail) {
-  virtualTimeEnable();
-  ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-  EXPECT_EQ(FSOUND_Stream_OpenFile("/nonexistent/compilation.mp3", 41, 0), nullptr);
-  EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
-  FSOUND_STREAM* stream = FSOUND_Stream_OpenFile("/proc/self/exe", 41, 0);  // any readable file
-  ASSERT_NE(stream, nullptr);
-  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 0);
-  virtualTimeSetMs(233040);
-  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 233040);
-  EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
-  EXPECT_TRUE(FSOUND_Stream_Close(stream));
+FSOUND_STREAM* openTrack(const std::string& path) {
+  return FSOUND_Stream_OpenFile(path.c_str(), FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
 }
 
-// The silent output keeps real time: after a wait, the heard position trails the wall clock by
-// about one device buffer (1024 frames, 23 ms). The tolerance allows the audio thread's own
-// schedule (it wakes once a buffer) and scheduling noise on a busy two-core machine: 150 ms
-// behind or 30 ms ahead.
-TEST(RealSound, PositionFollowsRealTimeOnTheSilentOutput) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-  FSOUND_STREAM* stream = FSOUND_Stream_OpenFile(track.c_str(), 41, 0);
-  ASSERT_NE(stream, nullptr);
+// Plays `track` for `waitMs` with the output SDL_AUDIODRIVER picks ("no-such-driver": none
+// opens, so the silent output stands in), checking on the way that the heard position keeps
+// real time: never back, at most one device buffer and scheduling noise behind the wall clock
+// (150 ms on a busy two-core machine), never ahead of it by more than 30 ms.
+int playAndFollow(const std::string& track, const char* driver, int waitMs) {
+  setenv("SDL_AUDIODRIVER", driver, 1);
+  EXPECT_TRUE(FSOUND_Init(44100, 16, 0));
+  FSOUND_STREAM* stream = openTrack(track);
+  EXPECT_NE(stream, nullptr);
+  if (!stream) return -1;
   EXPECT_EQ(FSOUND_Stream_GetTime(stream), 0);  // opened, not playing
   auto start = std::chrono::steady_clock::now();
-  ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+  EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
   EXPECT_LE(FSOUND_Stream_GetTime(stream), 30);
-  int previous = 0;
-  for (int i = 0; i < 8; ++i) {
+  int position = 0;
+  while (msSince(start) < waitMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    int position = FSOUND_Stream_GetTime(stream);
+    int now = FSOUND_Stream_GetTime(stream);
     int wall = msSince(start);
-    EXPECT_GE(position, previous) << "the position went back";
-    EXPECT_GT(position, wall - 150) << "at " << wall << " ms";
-    EXPECT_LT(position, wall + 30) << "at " << wall << " ms";
-    previous = position;
+    EXPECT_GE(now, position) << "the position went back";
+    EXPECT_GT(now, wall - 150) << "at " << wall << " ms";
+    EXPECT_LT(now, wall + 30) << "at " << wall << " ms";
+    position = now;
   }
   FSOUND_Stream_Stop(stream);
   FSOUND_Stream_Close(stream);
+  return position;
+}
+}  // namespace
+
+// Virtual streams report the run's position; what is not music, or not there, gives no stream;
+// passing the end of the track is said once.
+TEST(VirtualSound, StreamsReportTheVirtualPositionAndSayWhereTheTrackEnded) {
+  std::string track = makeTrack(1.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  std::string dir = scratch();
+  writeFile(dir + "/text.mp3", std::string(20000, 'x'));
+  virtualTimeEnable();
+  ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
+  EXPECT_EQ(openTrack("/nonexistent/compilation.mp3"), nullptr);
+  EXPECT_EQ(openTrack(dir + "/text.mp3"), nullptr);
+  EXPECT_EQ(openTrack("/dev/null"), nullptr);
+  EXPECT_EQ(FSOUND_Stream_GetTime(nullptr), 0);
+
+  FSOUND_STREAM* stream = openTrack(track);
+  ASSERT_NE(stream, nullptr);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 0);
+  virtualTimeSetMs(900);
+  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 900);
+  virtualTimeSetMs(233040);
+  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 233040);
+  virtualTimeSetMs(233080);
+  EXPECT_EQ(FSOUND_Stream_GetTime(stream), 233080);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said, track + ": the music ends at 1.000 s; the clock goes on in silence\n");
+  EXPECT_TRUE(FSOUND_Stream_Close(stream));
 }
 
-// The position never runs past the end of the track.
-TEST(RealSound, PositionStopsAtTheEndOfTheTrack) {
+// On the output a machine without sound gets: the position keeps real time.
+TEST(RealSound, PositionFollowsRealTimeOnTheSilentOutput) {
+  std::string track = makeTrack(3.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  testing::internal::CaptureStderr();
+  int position = playAndFollow(track, "no-such-driver", 800);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no audio device"), std::string::npos);
+  EXPECT_GT(position, 600);
+}
+
+// The same through SDL's own silent device driver.
+TEST(RealSound, PositionFollowsRealTimeOnSdlsDummyDevice) {
+  std::string track = makeTrack(3.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  EXPECT_GT(playAndFollow(track, "dummy", 800), 600);
+}
+
+// A track shorter than the show: the clock runs on past its end in real time, and one line
+// names the file and where it ended.
+TEST(RealSound, PositionGoesOnInRealTimeAfterTheEndOfTheTrack) {
   std::string track = makeTrack(0.3);
   if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-  FSOUND_STREAM* stream = FSOUND_Stream_OpenFile(track.c_str(), 41, 0);
-  ASSERT_NE(stream, nullptr);
-  FSOUND_Stream_Play(FSOUND_FREE, stream);
-  std::this_thread::sleep_for(std::chrono::milliseconds(900));
-  int position = FSOUND_Stream_GetTime(stream);
-  // MP3 framing pads the end by up to a frame or two (26 ms each).
-  EXPECT_GT(position, 250);
-  EXPECT_LT(position, 400);
-  FSOUND_Stream_Close(stream);
+  testing::internal::CaptureStderr();
+  int position = playAndFollow(track, "no-such-driver", 1000);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_GT(position, 850);
+  EXPECT_NE(said.find(track + ": the music ends at 0.3"), std::string::npos) << said;
+  EXPECT_EQ(said.find("the clock goes on in silence"), said.rfind("the clock goes on in silence")) << said;
 }
 
-TEST(RealSound, MissingFileGivesNoStream) {
+// Decoding that stops on damaged data is said as such; the clock goes on all the same.
+TEST(RealSound, DecodingThatStopsEarlyIsSaidAndTheClockGoesOn) {
+  std::string track = makeTrack(0.3);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  std::ifstream in(track, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::mt19937 noise(7);
+  for (int i = 0; i < 200000; ++i) bytes.push_back(static_cast<char>(noise()));
+  writeFile(track, bytes);
+  testing::internal::CaptureStderr();
+  int position = playAndFollow(track, "no-such-driver", 1000);
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_GT(position, 850);
+  EXPECT_NE(said.find(track + ": the music cannot be decoded past 0.3"), std::string::npos) << said;
+}
+
+TEST(RealSound, WhatIsNotMusicGivesNoStream) {
+  std::string dir = scratch();
+  writeFile(dir + "/text.mp3", std::string(20000, 'x'));
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-  EXPECT_EQ(FSOUND_Stream_OpenFile("/nonexistent/compilation.mp3", 41, 0), nullptr);
+  EXPECT_EQ(openTrack("/nonexistent/compilation.mp3"), nullptr);
+  EXPECT_EQ(openTrack(dir + "/text.mp3"), nullptr);
 }

@@ -32,7 +32,7 @@ class FrameTest : public GlTest {
     resizeView(640, 480);
     virtualTimeEnable();
     ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-    g_musicStream = FSOUND_Stream_OpenFile("/dev/null", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
+    g_musicStream = FSOUND_Stream_OpenFile("data/compilation.mp3", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
     ASSERT_NE(g_musicStream, nullptr);
     FSOUND_Stream_Play(FSOUND_FREE, g_musicStream);
   }

@@ -1,0 +1,236 @@
+// The FSOUND calls over libmpg123: the stream is decoded on the output's thread as it pulls
+// samples (audio_output.h: the platform's device, or the silent output when none opens), as
+// interleaved 16-bit stereo at the mixing rate.
+// Supports: one stream at a time, played once (no looping), master volume, the position that
+// the listener hears in whole milliseconds (0 for no stream or before it plays). When the track
+// ends, or its decoding stops early, the output goes on in silence and the position keeps real
+// time from the last heard sample, so a clock built on it never stops; one line on standard
+// error says where the track ended. With virtual time (virtual_time.h) no device is opened and
+// every open stream reports the position set by the run.
+// Does not support: samples, channels other than "any free one", 8-bit or mono output (the
+// FSOUND_8BITS and FSOUND_MONO mode bits only describe the wanted sample format; the stream is
+// always played at full quality), memory streams, files mpg123 cannot decode (no stream).
+// Depends on libmpg123 and an audio output backend.
+#include <mpg123.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/audio_output.h"
+#include "platform/fsound.h"
+#include "platform/virtual_time.h"
+
+struct FSOUND_STREAM {
+  std::string name;
+  mpg123_handle* decoder = nullptr;  // closed for a virtual stream once its length is known
+  bool playing = false;
+  // Where the track ends, in sample frames from its start; -1 until known (a playing stream
+  // learns it when decoding stops, a virtual one from a scan at open).
+  int64_t endFrame = -1;
+  bool decodeFailed = false;  // decoding stopped on an error, not at the end of the data
+  std::string decodeError;
+  int64_t framesDecoded = 0;  // track frames handed to the output
+  int64_t startHeard = 0;     // the output's heard frames when the stream started
+  int lastReportedMs = 0;
+  bool endReported = false;
+};
+
+namespace {
+bool g_virtualTime = false;
+int g_virtualMs = 0;
+bool g_initialised = false;
+const AudioOutput* g_output = nullptr;
+bool g_outputStarted = false;
+int g_mixRate = 44100;
+int g_volume = 255;
+FSOUND_STREAM* g_playing = nullptr;  // the stream the output pulls
+
+// Runs on the output's thread: the playing stream's next samples, silence after its end.
+void fillFromStream(int16_t* samples, int frames) {
+  size_t bytes = static_cast<size_t>(frames) * 4;
+  std::memset(samples, 0, bytes);
+  FSOUND_STREAM* stream = g_playing;
+  if (!stream || !stream->playing || stream->endFrame >= 0) return;
+  unsigned char* out = reinterpret_cast<unsigned char*>(samples);
+  size_t done = 0;
+  while (done < bytes) {
+    size_t got = 0;
+    int result = mpg123_read(stream->decoder, out + done, bytes - done, &got);
+    done += got;
+    if (result == MPG123_OK || result == MPG123_NEW_FORMAT) continue;
+    if (result != MPG123_DONE) {
+      stream->decodeFailed = true;
+      stream->decodeError = mpg123_strerror(stream->decoder);
+    }
+    stream->framesDecoded += static_cast<int64_t>(done / 4);
+    stream->endFrame = stream->framesDecoded;
+    done = bytes;  // the rest stays silent
+    break;
+  }
+  if (stream->endFrame < 0) stream->framesDecoded += static_cast<int64_t>(done / 4);
+  if (g_volume < 255)
+    for (int i = 0; i < frames * 2; ++i) samples[i] = static_cast<int16_t>(samples[i] * g_volume / 255);
+}
+
+mpg123_handle* openDecoder(const char* name, std::string* why) {
+  int error = 0;
+  mpg123_handle* decoder = mpg123_new(nullptr, &error);
+  if (!decoder) {
+    *why = mpg123_plain_strerror(error);
+    return nullptr;
+  }
+  // Our own lines say what went wrong; the library's notes would only add noise.
+  mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+  // Decode straight to the output's format; mpg123 resamples when the file's rate differs.
+  mpg123_param(decoder, MPG123_FORCE_RATE, g_mixRate, 0);
+  mpg123_format_none(decoder);
+  mpg123_format(decoder, g_mixRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
+  long rate = 0;
+  int channels = 0, encoding = 0;
+  // The first frame must be found and understood: anything else is not music.
+  if (mpg123_open(decoder, name) != MPG123_OK || mpg123_getformat(decoder, &rate, &channels, &encoding) != MPG123_OK) {
+    *why = mpg123_strerror(decoder);
+    mpg123_delete(decoder);
+    return nullptr;
+  }
+  return decoder;
+}
+
+void closeDecoder(FSOUND_STREAM* stream) {
+  if (!stream->decoder) return;
+  mpg123_close(stream->decoder);
+  mpg123_delete(stream->decoder);
+  stream->decoder = nullptr;
+}
+
+int msOfFrames(int64_t frames) { return static_cast<int>(frames * 1000 / g_mixRate); }
+
+// Once the position has passed the end of the track: one line, the first time.
+void reportEnd(FSOUND_STREAM* stream, int positionMs) {
+  if (stream->endReported || stream->endFrame < 0 || positionMs < msOfFrames(stream->endFrame)) return;
+  stream->endReported = true;
+  double seconds = static_cast<double>(stream->endFrame) / g_mixRate;
+  if (stream->decodeFailed)
+    std::fprintf(stderr, "%s: the music cannot be decoded past %.3f s (%s); the clock goes on in silence\n",
+                 stream->name.c_str(), seconds, stream->decodeError.c_str());
+  else
+    std::fprintf(stderr, "%s: the music ends at %.3f s; the clock goes on in silence\n", stream->name.c_str(),
+                 seconds);
+  std::fflush(stderr);
+}
+}  // namespace
+
+void virtualTimeEnable() { g_virtualTime = true; }
+bool virtualTimeEnabled() { return g_virtualTime; }
+void virtualTimeSetMs(int ms) { g_virtualMs = ms; }
+int virtualTimeMs() { return g_virtualMs; }
+
+signed char FSOUND_SetOutput(int) { return 1; }
+signed char FSOUND_SetDriver(int) { return 1; }
+
+signed char FSOUND_Init(int mixRate, int, unsigned int) {
+  if (g_initialised) return 1;
+  g_mixRate = mixRate > 0 ? mixRate : 44100;
+  if (mpg123_init() != MPG123_OK) return 0;
+  if (!g_virtualTime) {
+    std::string why;
+    g_output = &g_deviceAudioOutput;
+    if (!g_output->open(g_mixRate, fillFromStream, &why)) {
+      // No sound device: the silent output keeps the same pace.
+      std::fprintf(stderr, "FSOUND_Init: no audio device (%s), playing silently\n", why.c_str());
+      g_output = &g_silentAudioOutput;
+      if (!g_output->open(g_mixRate, fillFromStream, &why)) {
+        std::fprintf(stderr, "FSOUND_Init: no silent output either (%s)\n", why.c_str());
+        g_output = nullptr;
+        return 0;
+      }
+    }
+  }
+  g_initialised = true;
+  return 1;
+}
+
+FSOUND_STREAM* FSOUND_Stream_OpenFile(const char* name, unsigned int, int length) {
+  if (!g_initialised || !name || length != 0) return nullptr;
+  std::string why;
+  mpg123_handle* decoder = openDecoder(name, &why);
+  if (!decoder) {
+    std::fprintf(stderr, "FSOUND_Stream_OpenFile: %s: not playable music (%s)\n", name, why.c_str());
+    return nullptr;
+  }
+  FSOUND_STREAM* stream = new FSOUND_STREAM();
+  stream->name = name;
+  stream->decoder = decoder;
+  if (g_virtualTime) {
+    // Nothing is played: the length is all a virtual stream needs of the track.
+    mpg123_scan(decoder);
+    off_t frames = mpg123_length(decoder);
+    stream->endFrame = frames > 0 ? static_cast<int64_t>(frames) : 0;
+    closeDecoder(stream);
+  }
+  return stream;
+}
+
+signed char FSOUND_SetSFXMasterVolume(int volume) {
+  if (g_output) g_output->lock();
+  g_volume = volume < 0 ? 0 : volume > 255 ? 255 : volume;
+  if (g_output) g_output->unlock();
+  return 1;
+}
+
+// Returns the channel the stream plays on (always 0: one stream at a time), -1 on failure.
+int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
+  if (!stream) return -1;
+  if (g_virtualTime) {
+    stream->playing = true;
+    return 0;
+  }
+  if (!g_output || !stream->decoder) return -1;
+  g_output->lock();
+  if (g_playing && g_playing != stream) g_playing->playing = false;
+  g_playing = stream;
+  stream->playing = true;
+  g_output->unlock();
+  if (!g_outputStarted) {
+    g_output->start();
+    g_outputStarted = true;
+  }
+  stream->startHeard = g_output->heardFrames();
+  return 0;
+}
+
+int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
+  if (!stream) return 0;
+  if (g_virtualTime) {
+    reportEnd(stream, g_virtualMs);
+    return g_virtualMs;
+  }
+  if (!stream->playing || !g_output) return stream->lastReportedMs;
+  int64_t heard = g_output->heardFrames() - stream->startHeard;
+  int ms = heard > 0 ? msOfFrames(heard) : 0;
+  if (ms < stream->lastReportedMs) ms = stream->lastReportedMs;
+  stream->lastReportedMs = ms;
+  g_output->lock();  // the end is found on the output's thread
+  reportEnd(stream, ms);
+  g_output->unlock();
+  return ms;
+}
+
+signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream) {
+  if (!stream) return 0;
+  if (g_output) g_output->lock();
+  stream->playing = false;
+  if (g_playing == stream) g_playing = nullptr;
+  if (g_output) g_output->unlock();
+  return 1;
+}
+
+signed char FSOUND_Stream_Close(FSOUND_STREAM* stream) {
+  if (!stream) return 0;
+  FSOUND_Stream_Stop(stream);
+  closeDecoder(stream);
+  delete stream;
+  return 1;
+}
