@@ -10,6 +10,9 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils file ffmpeg
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nasm dpkg-dev patch zip unzip
+  wine64 fonts-wine libxrandr2 libxrender1 libxcursor1 libxi6 libxxf86vm1 libxcomposite1 libxinerama1
+  libxfixes3 pulseaudio bzip2 xz-utils
 )
 
 missing=()
