@@ -11,8 +11,9 @@
 # xvfb-run with a time limit; when it ends (or the limit passes) the whole session is killed,
 # the prefix's wineserver (which detaches itself) is ended, and the scratch directory removed.
 set -u
-ZIP="$1"
-WINE_DIR="$2"
+# (Paths made absolute: the checks run programs from other directories.)
+ZIP="$(realpath -m "$1")"
+WINE_DIR="$(realpath -m "$2")"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEPREFIX="$WINE_DIR/prefix"
@@ -153,7 +154,8 @@ is() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
 
 # Draws the Linux program's frames at music times "$@" (seconds) into $WORK/linux-T.png.
 linux_frames() {
-  local bin=$1 data=$2 t frame
+  local bin data t frame
+  bin=$(realpath -m "$1") data=$(realpath -m "$2")
   shift 2
   mkdir -p "$WORK/linux"
   ln -sfn "$data" "$WORK/linux/data"

@@ -49,9 +49,11 @@ wait_exit "$PID" 10
 echo "ended $(elapsed_ms "$sent") ms after Escape, status $STATUS"
 [ "$STATUS" = 0 ] || { cat "$WORK/stderr" >&2; fail "status $STATUS after Escape (999: still running after 10 s)"; }
 
-# Same scene as on Linux. Thresholds from measured runs (see the README's Windows section):
-# the right scene came within 0.21 (histogram) and 24 (regions), the opening without or with
-# the panels; the grid room at 30 s was 0.88 and 42 away, a black screen 0.63 and 74.
+# Same scene as on Linux. Thresholds from measured runs (see the README's Windows section): the
+# right scene came within 0.21 (histogram) and 25 (regions), and within 0.42 and 32 when a
+# machine four times oversubscribed drew so few frames that the opening's white fade (a step
+# per frame) still showed at 6 s; every other scene of the show is at least 0.58 and 41 away,
+# a black screen 0.63 and 74.
 mkdir -p "$SHOTS"
 failed=0
 for t in 6 14; do
@@ -61,8 +63,8 @@ for t in 6 14; do
   ink=$(panel_ink "$w") linux_ink=$(panel_ink "$l")
   echo "at $t s: brightness $bright, histogram distance $hist, region distance $region, panel ink $ink (Linux $linux_ink)"
   [ "$bright" -ge 40 ] || { echo "  too dark for the show's picture"; failed=1; }
-  is "$hist" "<=" 0.35 || { echo "  colours unlike the Linux frame"; failed=1; }
-  is "$region" "<=" 33 || { echo "  regions unlike the Linux frame"; failed=1; }
+  is "$hist" "<=" 0.45 || { echo "  colours unlike the Linux frame"; failed=1; }
+  is "$region" "<=" 35 || { echo "  regions unlike the Linux frame"; failed=1; }
   # The panels' lettering: near-black share 0.08-0.12 with them, 0.002-0.04 without.
   if is "$linux_ink" ">=" 0.06; then
     is "$ink" ">=" 0.06 || { echo "  the panels are missing"; failed=1; }

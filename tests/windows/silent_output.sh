@@ -25,6 +25,6 @@ hist=$(histogram_distance "$WORK/wine-14.png" "$WORK/linux-14.png")
 ink=$(panel_ink "$WORK/wine-14.png")
 echo "at 14 s: histogram distance $hist, panel ink $ink (Linux $(panel_ink "$WORK/linux-14.png"))"
 # Thresholds as in show_plays.sh.
-is "$hist" "<=" 0.35 || fail "the picture at 14 s is unlike the Linux frame"
+is "$hist" "<=" 0.45 || fail "the picture at 14 s is unlike the Linux frame"
 is "$ink" ">=" 0.06 || fail "no panels by 14 s: the music clock did not keep time"
 echo PASS
