@@ -9,7 +9,10 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils file ffmpeg
+  xvfb xauth xdotool x11-utils file ffmpeg libx11-dev
+  # X core fonts (message boxes show), a window manager and a mode-switching X server: the
+  # desktop the live tests run on
+  xfonts-base openbox wmctrl x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
 )
 
 missing=()

@@ -11,12 +11,15 @@
 // fatal data error, exit() from a library, and SIGINT or SIGTERM at any moment (in the message
 // loop the main thread restores the mode and ends the process; while it loads content or a box
 // is open, a watcher thread does so within a second; later signals change nothing); a lost
-// display connection ends the process with a line on standard error and status 1.
+// display connection ends the process with a line on standard error and status 1; processes
+// forked by SDL (its box) end with the show.
 // Does not support: mouse input, several windows, key repeat counts in lParam.
 // Depends on SDL2 video (X11 or Wayland), Xlib (thread-safe calls, the I/O error handler) and
 // an OpenGL driver for the window (GLX/EGL via Mesa).
 #include <SDL.h>
 #include <X11/Xlib.h>
+#include <pthread.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -92,7 +95,8 @@ void handleExitSignal() {
 // content or showing a box it does not look, so after a moment this thread ends the process.
 void watchSignals() {
   char byte;
-  while (read(g_signalPipe[0], &byte, 1) < 0 && errno == EINTR) {
+  while (!g_exitSignal) {
+    if (read(g_signalPipe[0], &byte, 1) < 0 && errno != EINTR) return;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   platformRestoreDisplay();
@@ -106,6 +110,17 @@ int onDisplayLost(Display*) {
   ssize_t ignored = write(2, line, sizeof line - 1);
   (void)ignored;
   _exit(1);
+}
+
+// SDL shows a box in a child process of its own: it must not outlive the show (a box left on
+// screen by a process that ended on a signal).
+pid_t g_showPid = 0;
+void dieWithTheShow() {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != g_showPid) _exit(1);
+  // Its signals are its own: the show's handler would wake the show's watcher.
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 // At exit (normal end, a data error, exit() from a library): the mode first, then SDL's own
@@ -344,6 +359,8 @@ void platformRestoreDisplay() { applyFullscreen(false); }
 
 void platformInstallExitHandlers() {
   std::atexit(atExitRestore);
+  g_showPid = getpid();
+  pthread_atfork(nullptr, nullptr, dieWithTheShow);
   if (pipe(g_signalPipe) == 0) std::thread(watchSignals).detach();
   struct sigaction action = {};
   action.sa_handler = onExitSignal;

@@ -56,11 +56,14 @@ void openShowWindow() {
 
 // A fresh working directory, optionally with a music file (its bytes do not matter with virtual time).
 void enterDataDir(bool withMusic) {
+  const char* build = std::getenv("KS_BUILD_DIR");
+  std::string music = std::string(build ? build : ".") + "/data/compilation.mp3";
   char dir[] = "/tmp/ks-shell-XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   ASSERT_EQ(chdir(dir), 0);
   if (!withMusic) return;
-  ASSERT_EQ(system("mkdir -p data && echo music > data/compilation.mp3"), 0);
+  // The generated track: the stream opens only what decodes as music.
+  ASSERT_EQ(system(("mkdir -p data && ln -s '" + music + "' data/compilation.mp3").c_str()), 0);
 }
 
 double projectionAspect() {
