@@ -9,10 +9,15 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-utils file ffmpeg
+  xvfb xauth xdotool x11-utils file ffmpeg libx11-dev
+  # X core fonts (message boxes show), a window manager and a mode-switching X server: the
+  # desktop the live tests run on
+  xfonts-base openbox wmctrl x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
+  # Windows: the mingw-w64 cross compiler and what the dependencies' sources need; Wine, its
+  # fonts and X libraries, and a sound server for the checks under Wine
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nasm dpkg-dev patch zip unzip
-  wine64 fonts-wine libxrandr2 libxrender1 libxcursor1 libxi6 libxxf86vm1 libxcomposite1 libxinerama1
-  libxfixes3 pulseaudio bzip2 xz-utils
+  bzip2 xz-utils wine64 fonts-wine libxrandr2 libxrender1 libxcursor1 libxi6 libxxf86vm1 libxcomposite1
+  libxinerama1 libxfixes3 pulseaudio
 )
 
 missing=()

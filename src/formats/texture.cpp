@@ -26,8 +26,15 @@ PixelBlock* decodeJpegFile(const char* path) {
   jpeg_destroy_decompress(&decoder);
   std::fclose(file);
 
-  // A picture that cannot be delivered as RGB (CMYK, two components) is not loaded.
+  // A picture that cannot be delivered as RGB (CMYK, two components), or that is too large
+  // for a texture, is not loaded.
   if (!block->pixels) {
+    if (block->width > 0) {
+      GLint largest = 0;
+      glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+      std::fprintf(stderr, "%s: %d x %d pixels, more than this OpenGL's largest texture (%d)\n", path,
+                   block->width, block->height, largest);
+    }
     delete block;
     return nullptr;
   }
@@ -36,6 +43,15 @@ PixelBlock* decodeJpegFile(const char* path) {
 
 void readJpegPixels(jpeg_decompress_struct* decoder, PixelBlock* block) {
   jpeg_read_header(decoder, TRUE);
+  // A picture larger than this OpenGL's textures could never be uploaded: refuse it before
+  // anything of its claimed size is allocated (the header alone can claim 65535 x 65535).
+  GLint largest = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+  if (largest <= 0 || decoder->image_width > JDIMENSION(largest) || decoder->image_height > JDIMENSION(largest)) {
+    block->width = int32_t(decoder->image_width);
+    block->height = int32_t(decoder->image_height);
+    return;
+  }
   // Greyscale pictures are expanded to RGB by the library; the upload reads 3 bytes a pixel.
   if (decoder->jpeg_color_space == JCS_GRAYSCALE) decoder->out_color_space = JCS_RGB;
   if (decoder->out_color_space != JCS_RGB) return;

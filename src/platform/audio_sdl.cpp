@@ -3,9 +3,11 @@
 // Supports: the heard position estimated from the last callback (what it began with, less the
 // one buffer still queued ahead of the speaker, plus the time since), never past what was
 // asked for and never going back.
-// Does not support: choosing a device, other sample formats, latency reports from the device.
+// Does not support: choosing a device, other sample formats, latency reports from the device,
+// ALSA's own error lines (silenced: the caller reports a device that does not open).
 // Depends on SDL2 audio (any driver SDL finds; SDL_AUDIODRIVER=dummy gives a silent one).
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include "platform/audio_output.h"
 
@@ -28,7 +30,19 @@ void callback(void*, Uint8* out, int bytes) {
   g_framesAsked += frames;
 }
 
+// Where ALSA finds no sound card it prints a screenful of its own; the caller's one line says
+// what matters (no device, playing silently).
+void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void silenceAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+  if (!alsa) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+  if (setHandler) setHandler(quietAlsa);
+}
+
 bool sdlOpen(int rate, AudioFill fill, std::string* why) {
+  silenceAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     *why = SDL_GetError();
     return false;

@@ -137,6 +137,7 @@ struct GLYPHMETRICSFLOAT {
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
 #define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
 
@@ -144,7 +145,13 @@ struct GLYPHMETRICSFLOAT {
 #define SC_SCREENSAVE 0xF140
 #define SC_MONITORPOWER 0xF170
 
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_F1 0x70
+#define VK_F4 0x73
 
 // Window class and window styles
 #define CS_VREDRAW 0x0001

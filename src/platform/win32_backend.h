@@ -32,6 +32,9 @@ struct NativeBackend {
   // Called after every WM_PAINT the window procedure handled, with its cost in milliseconds:
   // wall-clock time and the CPU time of the whole process (renderer threads included).
   void (*afterPaint)(double milliseconds, double cpuMilliseconds);
+  // Shows a message box and waits until it is answered; null where no box can be shown (the
+  // text is on standard error either way).
+  void (*messageBox)(const char* caption, const char* text, UINT type);
 };
 
 // Chosen by the process entry; the live SDL2 backend unless a virtual-time run asked otherwise.
@@ -41,6 +44,11 @@ extern const NativeBackend g_headlessBackend;
 
 // Live backend options.
 void sdlBackendSetWindowed(bool windowed);
+// False, with a one-line reason for the user, when no display is named for the live window.
+bool sdlDisplayNamed(std::string* why);
+// The message (WM_KEYDOWN, or WM_SYSKEYDOWN with Alt) and virtual-key code the live backend
+// posts for an SDL key: its symbol, position (scancode) and modifiers.
+void sdlKeyMessage(int32_t key, int32_t position, uint16_t modifiers, UINT* message, WPARAM* virtualKeyCode);
 
 // Headless backend: with virtual time the timer fires as soon as nothing else is queued and the
 // music position advances with it; otherwise it keeps wall-clock time (used by tests).
@@ -65,7 +73,7 @@ double platformCpuSeconds();
 
 // Restores the display mode; safe from atexit and on every way out.
 void platformRestoreDisplay();
-// Signals that end the process (SIGINT, SIGTERM) restore the display mode first.
+// Signals that end the process (SIGINT, SIGTERM) restore the display mode first, at any moment.
 void platformInstallExitHandlers();
 
 // Queues a message for GetMessageA (input from the backends).

@@ -262,5 +262,5 @@ const NativeBackend g_headlessBackend = {
     "headless",           headlessNowMs,          headlessWait,          headlessPumpEvents,
     headlessCreateWindow, headlessShowWindow,     headlessDestroyWindow, headlessSetPixelFormat,
     headlessCreateContext, headlessMakeCurrent,   headlessDeleteContext, headlessSwapBuffers,
-    headlessChangeDisplayMode, headlessShowCursor, headlessAfterPaint,
+    headlessChangeDisplayMode, headlessShowCursor, headlessAfterPaint, nullptr,
 };

@@ -1,35 +1,58 @@
 // Live backend over SDL2: a real window with an OpenGL context, keyboard input, the 640x480
 // full-screen mode switch, the cursor and real message boxes.
-// Supports: one window; Escape and other keys as WM_KEYDOWN (virtual-key codes for letters,
-// digits and Escape); Alt+F4, a window-manager close and SDL_QUIT as WM_SYSCOMMAND SC_CLOSE; an
-// expose as an invalidation; the mode switch undone on every way out of the process (normal
-// end, Escape, a fatal data error, exit() from a library, SIGINT, SIGTERM).
+// Supports: one window; keys as WM_KEYDOWN with Windows virtual-key codes (Escape, Return,
+// Space, Tab, Backspace, F1-F12, letters and digits; a key whose symbol is no letter or digit
+// of ours, such as a Czech or Romanian letter, by its position; any other key with no code,
+// never as Escape); keys pressed with Alt as WM_SYSKEYDOWN, so Alt+Escape does nothing and
+// Alt+F4 reaches the window as a close request through DefWindowProcA; a window-manager close
+// as WM_SYSCOMMAND SC_CLOSE; an expose as an invalidation; vertical sync off (the 40 ms timer
+// paces frames); message boxes standing above the window, with the desktop's mode while they
+// are open; the mode switch undone on every way out of the process: normal end, Escape, a
+// fatal data error, exit() from a library, and SIGINT or SIGTERM at any moment (in the message
+// loop the main thread restores the mode and ends the process; while it loads content or a box
+// is open, a watcher thread does so within a second; later signals change nothing); a lost
+// display connection ends the process with a line on standard error and status 1; processes
+// forked by SDL (its box) end with the show.
 // Does not support: mouse input, several windows, key repeat counts in lParam.
-// Depends on SDL2 video (X11 or Wayland) and an OpenGL driver for the window (GLX/EGL via Mesa).
+// Depends on SDL2 video (X11 or Wayland), Xlib (thread-safe calls, the I/O error handler) and
+// an OpenGL driver for the window (GLX/EGL via Mesa).
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
-#include "platform/message_box.h"
 #include "platform/win32_backend.h"
 
 namespace {
 SDL_Window* g_sdlWindow = nullptr;
 SDL_GLContext g_sdlContext = nullptr;
+bool g_videoUp = false;
 bool g_windowed = false;
 bool g_fullscreenWanted = false;  // a mode switch was asked for (applied once the window exists)
 bool g_fullscreenActive = false;
-bool g_cursorVisible = true;
+bool g_swapIntervalSet = false;
 int g_windowX = 0, g_windowY = 0, g_windowWidth = 640, g_windowHeight = 480;
 std::string g_title;
+std::mutex g_modeLock;  // the main thread and the signal watcher both switch the mode back
+
 volatile std::sig_atomic_t g_exitSignal = 0;
+int g_signalPipe[2] = {-1, -1};
 
 uint64_t sdlNowMs() { return SDL_GetTicks64(); }
 
 void applyFullscreen(bool on) {
-  if (!g_sdlWindow || on == g_fullscreenActive) return;
+  std::lock_guard<std::mutex> hold(g_modeLock);
+  // Once the process is ending by a signal the mode only goes back.
+  if (!g_sdlWindow || on == g_fullscreenActive || (on && g_exitSignal)) return;
   if (on) {
     SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB565, g_windowWidth, g_windowHeight, 0, nullptr};
     SDL_DisplayMode closest;
@@ -43,17 +66,61 @@ void applyFullscreen(bool on) {
   }
 }
 
-// A signal only sets the flag; the loop restores the mode and ends the process with the signal.
+// The first SIGINT or SIGTERM is remembered and wakes the watcher; later ones change nothing,
+// so no sequence of signals can end the process before the mode is back.
 void onExitSignal(int signal) {
+  if (g_exitSignal) return;
   g_exitSignal = signal;
-  std::signal(signal, SIG_DFL);  // a second one ends the process at once
+  alarm(1);  // whatever holds the restore up, the process ends within a second
+  char byte = 1;
+  ssize_t ignored = write(g_signalPipe[1], &byte, 1);
+  (void)ignored;
 }
 
+[[noreturn]] void endBySignal(int signal) {
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  _exit(128 + signal);
+}
+
+// On the main thread, wherever it waits for messages or swaps.
 void handleExitSignal() {
   int signal = g_exitSignal;
   if (!signal) return;
   platformRestoreDisplay();
-  std::raise(signal);
+  endBySignal(signal);
+}
+
+// The main thread answers a signal within about 100 ms while the message loop runs; loading
+// content or showing a box it does not look, so after a moment this thread ends the process.
+void watchSignals() {
+  char byte;
+  while (!g_exitSignal) {
+    if (read(g_signalPipe[0], &byte, 1) < 0 && errno != EINTR) return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  platformRestoreDisplay();
+  endBySignal(g_exitSignal);
+}
+
+// Without its display the process can do nothing more: say so and end at once (Xlib's own
+// handler calls exit(), whose handlers would then wait on the dead connection).
+int onDisplayLost(Display*) {
+  static const char line[] = "kelvo-strand: the connection to the display was lost\n";
+  ssize_t ignored = write(2, line, sizeof line - 1);
+  (void)ignored;
+  _exit(1);
+}
+
+// SDL shows a box in a child process of its own: it must not outlive the show (a box left on
+// screen by a process that ended on a signal).
+pid_t g_showPid = 0;
+void dieWithTheShow() {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != g_showPid) _exit(1);
+  // Its signals are its own: the show's handler would wake the show's watcher.
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 // At exit (normal end, a data error, exit() from a library): the mode first, then SDL's own
@@ -63,14 +130,25 @@ void atExitRestore() {
   SDL_Quit();
 }
 
-WPARAM virtualKey(SDL_Keycode key) {
-  if (key == SDLK_ESCAPE) return VK_ESCAPE;
+WPARAM virtualKey(SDL_Keycode key, SDL_Scancode position) {
+  switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN: return VK_RETURN;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE: return VK_BACK;
+    default: break;
+  }
   if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
   if (key >= SDLK_0 && key <= SDLK_9) return static_cast<WPARAM>(key);
-  if (key == SDLK_RETURN) return 0x0D;
-  if (key == SDLK_SPACE) return 0x20;
-  if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<WPARAM>(0x70 + (key - SDLK_F1));
-  return static_cast<WPARAM>(key & 0xFF);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return static_cast<WPARAM>(VK_F1 + (key - SDLK_F1));
+  // A letter of another alphabet (SDL gives its code point) or a symbol: the key's position.
+  if (position >= SDL_SCANCODE_A && position <= SDL_SCANCODE_Z)
+    return static_cast<WPARAM>('A' + (position - SDL_SCANCODE_A));
+  if (position >= SDL_SCANCODE_1 && position <= SDL_SCANCODE_9)
+    return static_cast<WPARAM>('1' + (position - SDL_SCANCODE_1));
+  if (position == SDL_SCANCODE_0) return '0';
+  return 0;  // no virtual-key code: nothing the window procedure acts on
 }
 
 void sdlPumpEvents(HWND hwnd) {
@@ -78,12 +156,13 @@ void sdlPumpEvents(HWND hwnd) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     switch (event.type) {
-      case SDL_KEYDOWN:
-        if (event.key.keysym.sym == SDLK_F4 && (event.key.keysym.mod & KMOD_ALT))
-          platformPostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else
-          platformPostMessage(hwnd, WM_KEYDOWN, virtualKey(event.key.keysym.sym), 1);
+      case SDL_KEYDOWN: {
+        UINT message;
+        WPARAM key;
+        sdlKeyMessage(event.key.keysym.sym, event.key.keysym.scancode, event.key.keysym.mod, &message, &key);
+        platformPostMessage(hwnd, message, key, 1);
         break;
+      }
       case SDL_QUIT:
         platformPostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
@@ -122,6 +201,8 @@ bool sdlCreateWindow(int x, int y, int width, int height, const char* title, std
     platformInstallExitHandlers();
     handlersInstalled = true;
   }
+  // The signal watcher may switch the mode back while the main thread is inside Xlib.
+  XInitThreads();
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -135,6 +216,8 @@ bool sdlCreateWindow(int x, int y, int width, int height, const char* title, std
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
+  XSetIOErrorHandler(onDisplayLost);
+  g_videoUp = true;
   if (SDL_GL_LoadLibrary(nullptr) != 0) {
     *why = std::string("no OpenGL: ") + SDL_GetError();
     return false;
@@ -148,9 +231,7 @@ bool sdlCreateWindow(int x, int y, int width, int height, const char* title, std
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 1);
-  if (!createNative(why)) return false;
-  g_platformShowsBoxes = true;
-  return true;
+  return createNative(why);
 }
 
 void sdlShowWindow() {
@@ -166,9 +247,9 @@ void sdlDestroyWindow() {
     SDL_GL_DeleteContext(g_sdlContext);
     g_sdlContext = nullptr;
   }
+  std::lock_guard<std::mutex> hold(g_modeLock);
   if (g_sdlWindow) SDL_DestroyWindow(g_sdlWindow);
   g_sdlWindow = nullptr;
-  g_platformShowsBoxes = false;
 }
 
 // The visual is fixed when the native window is made, so the still hidden window is made again
@@ -182,6 +263,7 @@ bool sdlSetPixelFormat(const PIXELFORMATDESCRIPTOR* pfd) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (pfd->dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, pfd->cDepthBits);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, pfd->cStencilBits);
+  std::lock_guard<std::mutex> hold(g_modeLock);
   if (g_sdlWindow) SDL_DestroyWindow(g_sdlWindow);
   g_sdlWindow = nullptr;
   std::string why;
@@ -202,13 +284,22 @@ bool sdlCreateContext() {
     return false;
   }
   SDL_GL_MakeCurrent(g_sdlWindow, nullptr);
-  SDL_GL_SetSwapInterval(0);  // the 40 ms timer paces frames
   return true;
 }
 
 bool sdlMakeCurrent(bool current) {
   if (!current) return SDL_GL_MakeCurrent(g_sdlWindow, nullptr) == 0;
-  return g_sdlContext && SDL_GL_MakeCurrent(g_sdlWindow, g_sdlContext) == 0;
+  if (!g_sdlContext || SDL_GL_MakeCurrent(g_sdlWindow, g_sdlContext) != 0) return false;
+  // The 40 ms timer paces frames: a swap must not wait for the screen's refresh. The interval
+  // belongs to the current context, so it is set once the context is first current.
+  if (!g_swapIntervalSet) {
+    g_swapIntervalSet = true;
+    // Where the driver has no swap control (llvmpipe under Xvfb) swaps never waited anyway.
+    if (SDL_GL_SetSwapInterval(0) != 0 && SDL_GL_GetSwapInterval() != 0)
+      std::fprintf(stderr, "SwapBuffers: vertical sync cannot be turned off (%s); swaps wait for the screen\n",
+                   SDL_GetError());
+  }
+  return true;
 }
 
 void sdlDeleteContext() {
@@ -235,18 +326,48 @@ LONG sdlChangeDisplayMode(const DEVMODEA* mode) {
   return DISP_CHANGE_SUCCESSFUL;
 }
 
-void sdlShowCursor(bool visible) {
-  g_cursorVisible = visible;
-  SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+void sdlShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+// A box must be seen and answered: the desktop's mode while it is open, the box a dialog of the
+// show's window (window managers keep it above), Return, Escape or its button closing it.
+void sdlMessageBox(const char* caption, const char* text, UINT type) {
+  if (!g_videoUp) return;
+  bool wasFullscreen = g_fullscreenActive;
+  applyFullscreen(false);
+  Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+  if (SDL_ShowSimpleMessageBox(flags, caption, text, g_sdlWindow) != 0)
+    std::fprintf(stderr, "MessageBoxA: the box could not be shown (%s)\n", SDL_GetError());
+  if (wasFullscreen && g_fullscreenWanted) applyFullscreen(true);
 }
 }  // namespace
+
+void sdlKeyMessage(int32_t key, int32_t position, uint16_t modifiers, UINT* message, WPARAM* virtualKeyCode) {
+  // With Alt (and not AltGr, which comes with Ctrl on Windows) keys are system keys.
+  bool alt = (modifiers & KMOD_ALT) && !(modifiers & KMOD_CTRL);
+  *message = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  *virtualKeyCode = virtualKey(key, static_cast<SDL_Scancode>(position));
+}
+
+bool sdlDisplayNamed(std::string* why) {
+  if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER")) return true;
+  *why = "there is no display to play the show on (DISPLAY is not set); to watch it without one, "
+         "capture it: kelvo-strand --capture show.mp4";
+  return false;
+}
 
 void platformRestoreDisplay() { applyFullscreen(false); }
 
 void platformInstallExitHandlers() {
   std::atexit(atExitRestore);
-  std::signal(SIGINT, onExitSignal);
-  std::signal(SIGTERM, onExitSignal);
+  g_showPid = getpid();
+  pthread_atfork(nullptr, nullptr, dieWithTheShow);
+  if (pipe(g_signalPipe) == 0) std::thread(watchSignals).detach();
+  struct sigaction action = {};
+  action.sa_handler = onExitSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
 }
 
 void sdlBackendSetWindowed(bool windowed) { g_windowed = windowed; }
@@ -255,4 +376,5 @@ const NativeBackend g_sdlBackend = {
     "sdl2",           sdlNowMs,          sdlWait,         sdlPumpEvents,    sdlCreateWindow,
     sdlShowWindow,    sdlDestroyWindow,  sdlSetPixelFormat, sdlCreateContext, sdlMakeCurrent,
     sdlDeleteContext, sdlSwapBuffers,    sdlChangeDisplayMode, sdlShowCursor, nullptr,
+    sdlMessageBox,
 };

@@ -2,7 +2,9 @@
 // Supports: one registered class per name, one window at a time, the ordering the show relies
 // on (WM_CREATE and WM_SIZE inside CreateWindowExA, UpdateWindow painting at once, ValidateRect
 // discarding a pending paint, posted messages first, then WM_QUIT, then WM_PAINT, then WM_TIMER,
-// so ticks merge instead of piling up), calls on a destroyed window failing without effect.
+// so ticks merge instead of piling up), calls on a destroyed window failing without effect;
+// DefWindowProcA turning Alt+F4 (WM_SYSKEYDOWN) into WM_SYSCOMMAND SC_CLOSE and that into
+// WM_CLOSE, which destroys the window.
 // Does not support: child windows, several timers, message filters, sent messages across threads.
 // Depends on the native backend chosen by the process entry (win32_sdl.cpp, win32_headless.cpp).
 #include <time.h>
@@ -233,6 +235,11 @@ void platformPostMessage(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  // Alt+F4 asks the window to close through its system command, as on Windows.
+  if (message == WM_SYSKEYDOWN && wParam == VK_F4) {
+    if (liveWindow(hwnd)) callProc(&g_window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  }
   // A close request (the only system command with an effect here) closes the window.
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
     if (liveWindow(hwnd)) callProc(&g_window, WM_CLOSE, 0, 0);

@@ -16,6 +16,7 @@
 #include "formats/model3ds.h"
 #include "formats/texture.h"
 #include "platform/offscreen.h"
+#include "support/gl_fixture.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ bool endedThroughDataError(int status) {
 
 TEST(Manifest, LoadsAllTwentyFiveInSlotOrder) {
   enterDataDirectory();
-  if (!offscreenCreate(64, 64)) GTEST_SKIP() << "no offscreen OpenGL context";
+  KS_REQUIRE_OFFSCREEN(64, 64);
   testing::internal::CaptureStderr();
   EXPECT_TRUE(loadAssets());
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -146,4 +147,41 @@ TEST(TextureDecode, DamagedDataEndsTheProcessWithStatusOne) {
   EXPECT_EXIT(decodeJpegFile(text.c_str()), testing::ExitedWithCode(1), "Not a JPEG file");
   std::remove(empty.c_str());
   std::remove(text.c_str());
+}
+
+// A header that claims more pixels than OpenGL's largest texture fails the load at once, before
+// a block of the claimed size is allocated, and says why; the slot is left as it was.
+TEST_F(TextureLoad, PictureLargerThanTheLargestTextureFailsAtOnce) {
+  std::string path = tempPath("huge.jpg");
+  ASSERT_TRUE(writeJpeg(path, 16, 8, 3, [](int, int, int) { return (unsigned char)200; }));
+  // Claim 60000 x 60000 in the frame header (SOF0: FF C0, length, precision, height, width).
+  FILE* file = std::fopen(path.c_str(), "r+b");
+  ASSERT_NE(file, nullptr);
+  std::vector<unsigned char> bytes;
+  for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back((unsigned char)c);
+  size_t at = 0;
+  while (at + 1 < bytes.size() && !(bytes[at] == 0xFF && bytes[at + 1] == 0xC0)) at++;
+  ASSERT_LT(at + 9, bytes.size()) << "no frame header";
+  const unsigned char claim[4] = {0xEA, 0x60, 0xEA, 0x60};
+  std::fseek(file, long(at + 5), SEEK_SET);
+  std::fwrite(claim, 1, 4, file);
+  std::fclose(file);
+
+  g_textures[3] = 4242;
+  testing::internal::CaptureStderr();
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(loadTexture(path.c_str(), 3));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find(path + ": 60000 x 60000 pixels, more than this OpenGL's largest texture"), std::string::npos)
+      << said;
+  EXPECT_EQ(g_textures[3], 4242u);
+  std::remove(path.c_str());
+
+  // The largest size OpenGL takes still loads.
+  GLint largest = integer(GL_MAX_TEXTURE_SIZE);
+  ASSERT_GT(largest, 0);
+  ASSERT_TRUE(writeJpeg(path, largest, 1, 3, [](int, int, int) { return (unsigned char)90; }));
+  EXPECT_FALSE(loadTexture(path.c_str(), 3));
+  std::remove(path.c_str());
 }

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/gdi_objects.h"
@@ -97,4 +99,42 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
   glGetIntegerv(GL_MATRIX_MODE, &mode);
   EXPECT_EQ(mode, GL_MODELVIEW);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Damaged or oversized bitmaps give no bitmap, at once and without allocating what the header
+// claims; a bitmap just within the limits still loads.
+TEST(LoadingBitmap, DamagedOrOversizedFilesGiveNoBitmap) {
+  std::vector<unsigned char> good;
+  {
+    const char* path = writeBitmap();
+    std::FILE* file = std::fopen(path, "rb");
+    ASSERT_NE(file, nullptr);
+    int c;
+    while ((c = std::fgetc(file)) != EOF) good.push_back(static_cast<unsigned char>(c));
+    std::fclose(file);
+  }
+  auto load = [](const std::vector<unsigned char>& bytes) {
+    const char path[] = "/tmp/ks-bitmap-damaged.bmp";
+    std::FILE* file = std::fopen(path, "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    HANDLE bitmap = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    std::remove(path);
+    if (bitmap) DeleteObject(static_cast<HGDIOBJ>(bitmap));
+    return bitmap != nullptr;
+  };
+  auto put32 = [](std::vector<unsigned char> bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    return bytes;
+  };
+  EXPECT_TRUE(load(good));
+  EXPECT_FALSE(load(std::vector<unsigned char>(good.begin(), good.begin() + 30)));   // header cut
+  EXPECT_FALSE(load(std::vector<unsigned char>(good.begin(), good.end() - 200)));    // pixels cut
+  EXPECT_FALSE(load(put32(put32(good, 18, 60000), 22, 60000)));                     // 60000 x 60000
+  EXPECT_FALSE(load(put32(put32(good, 18, 16384), 22, 16384)));                     // 256 M pixels
+  EXPECT_FALSE(load(put32(good, 18, 0)));                                            // no width
+  EXPECT_FALSE(load(put32(put32(good, 18, 60000), 30, 1)));                          // huge RLE
+  std::vector<unsigned char> notBitmap = good;
+  notBitmap[0] = 'X';
+  EXPECT_FALSE(load(notBitmap));
 }

@@ -111,6 +111,11 @@ int main(int argc, char** argv) {
     wallClockPinUnlessSet("12:34:56");  // reproducible frames unless KS_FIXED_TIME says otherwise
     g_nativeBackend = &g_headlessBackend;
   } else {
+    std::string why;
+    if (!sdlDisplayNamed(&why)) {
+      std::fprintf(stderr, "kelvo-strand: %s\n", why.c_str());
+      return 1;
+    }
     sdlBackendSetWindowed(windowed);
     g_nativeBackend = &g_sdlBackend;
   }
