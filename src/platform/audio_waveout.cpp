@@ -2,7 +2,9 @@
 // interleaved 16-bit stereo at the stream's rate from a few queued buffers, which a thread of
 // its own refills through the fill callback as the device hands them back.
 // Supports: one output for the life of the process (like the device it stands in for, it is
-// never closed: it goes with the process); the heard position from waveOutGetPosition (samples, or bytes
+// never closed by its user: at process exit it stops its thread and releases the device
+// itself, so no sound thread is left running while the process is torn down); the heard
+// position from waveOutGetPosition (samples, or bytes
 // or milliseconds where a driver reports those; 32-bit counters that wrap are unwrapped), or,
 // where the driver gives no position, from the buffers the device has finished; monotonic and
 // never past what the fill callback was asked for, readable from any thread.
@@ -15,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -33,6 +36,7 @@ HWAVEOUT g_wave = nullptr;
 HANDLE g_bufferDone = nullptr;  // signalled by the device whenever it finishes a buffer
 HANDLE g_thread = nullptr;
 std::atomic<bool> g_running{false};  // the refill thread has started
+std::atomic<bool> g_stopping{false};  // set at process exit: the refill thread ends
 CRITICAL_SECTION g_fillLock;
 CRITICAL_SECTION g_positionLock;  // heardFrames' own state; never held around a fill
 bool g_locksReady = false;
@@ -82,15 +86,16 @@ DWORD WINAPI refillThread(void*) {
   for (int i = 0; i < kBuffers; ++i) {
     if (!queueBuffer(i)) return 1;
   }
-  for (;;) {
+  while (!g_stopping) {
     // The timeout covers a signal that came between the scan and the wait.
     WaitForSingleObject(g_bufferDone, 20);
-    for (int i = 0; i < kBuffers; ++i) {
+    for (int i = 0; i < kBuffers && !g_stopping; ++i) {
       if (!(g_headers[i].dwFlags & WHDR_DONE)) continue;
       g_framesDone += kBufferFrames;
       if (!queueBuffer(i)) return 1;
     }
   }
+  return 0;
 }
 
 // Undoes a half-made open.
@@ -107,6 +112,20 @@ void releaseAll() {
   g_bufferDone = nullptr;
   delete[] g_samples;
   g_samples = nullptr;
+}
+
+// At process exit: the thread is stopped (a fill under way finishes first) and the device
+// released, before the runtime and the system tear the process down around them.
+void releaseAtExit() {
+  if (g_running) {
+    g_stopping = true;
+    SetEvent(g_bufferDone);
+    // A thread that does not end is left as it is, with what it uses.
+    if (WaitForSingleObject(g_thread, 2000) != WAIT_OBJECT_0) return;
+  }
+  EnterCriticalSection(&g_positionLock);
+  releaseAll();
+  LeaveCriticalSection(&g_positionLock);
 }
 
 bool waveOpen(int rate, AudioFill fill, std::string* why) {
@@ -156,6 +175,7 @@ bool waveOpen(int rate, AudioFill fill, std::string* why) {
   g_locksReady = true;
   g_fill = fill;
   g_rate = rate;
+  std::atexit(releaseAtExit);
   return true;
 }
 
