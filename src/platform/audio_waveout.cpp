@@ -1,13 +1,13 @@
 // Windows sound output over winmm's waveOut: the default wave device (the wave mapper) plays
 // interleaved 16-bit stereo at the stream's rate from a few queued buffers, which a thread of
 // its own refills through the fill callback as the device hands them back.
-// Supports: one output for the life of the process (like the device it stands in for, it is
-// never closed by its user: at process exit it stops its thread and releases the device
-// itself, so no sound thread is left running while the process is torn down); the heard
-// position from waveOutGetPosition (samples, or bytes
-// or milliseconds where a driver reports those; 32-bit counters that wrap are unwrapped), or,
-// where the driver gives no position, from the buffers the device has finished; monotonic and
-// never past what the fill callback was asked for, readable from any thread.
+// Supports: one output for the life of the process (never closed by its user; at process exit
+// it stops its thread and releases the device itself, so no sound thread runs while the
+// process is torn down); the heard position from waveOutGetPosition (samples, or bytes or
+// milliseconds where a driver reports those; 32-bit counters that wrap are unwrapped) or, where
+// the driver gives none, from the buffers the device has finished: monotonic, never past what
+// the fill callback was asked for, leaving out silence a starved driver counts, readable from
+// any thread.
 // Does not support: choosing a device, pausing, closing, volume (the stream scales its samples
 // itself).
 // Depends on winmm (waveOut*) and kernel32 threads, events and critical sections.
@@ -98,7 +98,7 @@ DWORD WINAPI refillThread(void*) {
   return 0;
 }
 
-// Undoes a half-made open.
+// Releases the device and the buffers (after a half-made open, or at exit).
 void releaseAll() {
   if (g_wave) {
     waveOutReset(g_wave);
