@@ -31,7 +31,12 @@ out=$(cd "$out" && pwd)
 say() { echo "build.sh: $*" >&2; }
 started=$(date +%s)
 
-for tool in "$arch-w64-mingw32-g++-posix" cmake zip; do
+if ! command -v "$arch-w64-mingw32-g++-posix" >/dev/null; then
+  [ "$arch" = x86_64 ] && say "$arch-w64-mingw32-g++-posix is missing (./setup.sh installs it)"
+  [ "$arch" = i686 ] && say "$arch-w64-mingw32-g++-posix is missing (apt-get install g++-mingw-w64-i686-posix)"
+  exit 1
+fi
+for tool in cmake zip; do
   command -v "$tool" >/dev/null || { say "$tool is missing (./setup.sh installs it)"; exit 1; }
 done
 
