@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -78,7 +79,17 @@ void writerLoop() {
   }
 }
 
+// A run that ends through exit() (a data error during loading, after frame 0 was handed over)
+// still writes what it had and closes the encoder; running threads must not meet their destructors.
+void finishAtExit() {
+  if (!g_threads.empty()) captureWriterFinish();
+  if (videoPipeIsOpen()) videoPipeClose();
+}
+
 void start(int width, int height, int threads, int buffers) {
+  static bool exitHandled = false;
+  if (!exitHandled) std::atexit(finishAtExit);
+  exitHandled = true;
   g_width = width;
   g_height = height;
   g_stopping = false;

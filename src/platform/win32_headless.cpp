@@ -254,7 +254,8 @@ void headlessAfterPaint(double milliseconds, double cpuMilliseconds) {
   g_lastPaintedMs = virtualTimeMs();
   if (g_drawStartSeconds == 0.0 && inRange(g_lastPaintedMs) && !g_frameDiscarded)
     g_drawStartSeconds = platformWallSeconds() - milliseconds * 0.001;
-  if (capturing()) showProgress(false);
+  // No line before loading is done (frame 0 comes first): its messages would run into it.
+  if (capturing() && g_costs.size() > 1) showProgress(false);
 }
 
 double percentile(std::vector<double> values, double p) {

@@ -23,4 +23,13 @@ timeout -k 5 120 "$BIN" --capture "$WORK/end" --from 232.96 2>"$WORK/stderr" || 
 got=$(cd "$WORK/end" && ls | tr '\n' ' ')
 [ "$got" = "frame-05824.png frame-05825.png " ] || fail "frames written at the end of the show: $got"
 grep -q 'capture: 2 frames, show time 233.00 s of 233.00 s' "$WORK/stderr" || fail "final line: $(tr '\r' '\n' <"$WORK/stderr" | tail -1)"
+# A data error during loading, after frame 0 went to the writers, ends the run as the show ends
+# it (status 1, the reason on stderr), not with a crash of the writer threads.
+mkdir -p "$WORK/broken/data"
+for f in "$DATA"/*; do [ "$(basename "$f")" = golem.jpg ] || ln -s "$f" "$WORK/broken/data/"; done
+(cd "$WORK/broken" && timeout -k 5 30 "$BIN" --capture frames 2>stderr)
+status=$?
+[ "$status" = 1 ] || { cat "$WORK/broken/stderr" >&2; fail "a missing texture in a capture gives status $status, wanted 1"; }
+grep -q 'data/golem.jpg' "$WORK/broken/stderr" || fail "the missing texture is not named"
+grep -q '^ERROR!!!: Error!!!$' "$WORK/broken/stderr" || fail "the data-error box is not on stderr"
 echo PASS
