@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Contact sheet of the show: one virtual-time capture from the first to the last chosen music
-# time (every frame is drawn, since all motion advances per frame), then the chosen frames are
-# picked out of that video, labelled with their show time and tiled into one PNG.
+# Contact sheet of the show: one virtual-time capture of just the chosen frames (the frames
+# between them run fast-forward, since all motion advances per frame), then ffmpeg labels each
+# with its show time and tiles them into one PNG.
 #   tools/contact_sheet.sh [-b BUILD_DIR] [-o OUT.png] [-c COLUMNS] [SECONDS...]
 # BUILD_DIR holds kelvo-strand and data/ (default: build). Default times: two or so per scene.
 set -euo pipefail
@@ -41,24 +41,24 @@ to=$(awk -v f="$last" 'BEGIN { printf "%.2f", f * 0.04 }')
 
 work="$(mktemp -d /tmp/ks-sheet-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
-echo "contact sheet: capturing ${from} s to ${to} s for $count frames" >&2
-(cd "$build" && KS_FIXED_TIME="${KS_FIXED_TIME:-12:34:56}" ./kelvo-strand --capture "$work/range.mkv" --from "$from" --to "$to")
+at=$(printf '%s\n' "${frames[@]}" | awk '{ printf "%s%.2f", (NR > 1 ? "," : ""), $1 * 0.04 }')
+echo "contact sheet: capturing $count frames from ${from} s to ${to} s" >&2
+(cd "$build" && KS_FIXED_TIME="${KS_FIXED_TIME:-12:34:56}" ./kelvo-strand --capture "$work/frames" --at "$at")
 
-# The video's frame k is show frame first + k.
-select=""
-for frame in "${frames[@]}"; do
-  [ -z "$select" ] || select+="+"
-  select+="eq(n\\,$((frame - first)))"
-done
-label=""
 font="$(fc-match -f '%{file}' 'DejaVu Sans:bold' 2>/dev/null || true)"
-if [ -n "$font" ] && [ -f "$font" ]; then
-  # t is the video time; the show time is t + from, printed to a hundredth of a second.
-  label=",drawtext=fontfile=$font:fontsize=18:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4:x=8:y=8"
-  label+=":text='%{eif\\:floor(t+$from+0.001)\\:d}.%{eif\\:mod(floor((t+$from)*100+0.5)\\,100)\\:d\\:2} s'"
-fi
-printf 'select=%s,scale=320:240%s,tile=%dx%d:padding=4:margin=4' "$select" "$label" "$columns" "$rows" >"$work/filter"
+cell=0
+for frame in "${frames[@]}"; do
+  png=$(printf '%s/frames/frame-%05d.png' "$work" "$frame")
+  [ -f "$png" ] || { echo "contact sheet: the capture wrote no frame $frame" >&2; exit 1; }
+  filter="scale=320:240"
+  if [ -n "$font" ] && [ -f "$font" ]; then
+    label=$(awk -v f="$frame" 'BEGIN { printf "%.2f s", f * 0.04 }')
+    filter+=",drawtext=fontfile=$font:fontsize=18:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4:x=8:y=8:text='$label'"
+  fi
+  ffmpeg -hide_banner -loglevel error -nostdin -y -i "$png" -vf "$filter" "$(printf '%s/cell-%03d.png' "$work" "$cell")"
+  cell=$((cell + 1))
+done
 mkdir -p "$(dirname "$out")"
-ffmpeg -hide_banner -loglevel error -nostdin -y -i "$work/range.mkv" -filter_script:v "$work/filter" \
-  -fps_mode passthrough -frames:v 1 -update 1 "$out"
+ffmpeg -hide_banner -loglevel error -nostdin -y -framerate 1 -i "$work/cell-%03d.png" \
+  -vf "tile=${columns}x${rows}:padding=4:margin=4" -frames:v 1 -update 1 "$out"
 echo "contact sheet: $out (${columns}x${rows}, $count frames)" >&2

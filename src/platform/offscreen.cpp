@@ -138,5 +138,10 @@ void offscreenReadRgb(unsigned char* rgb) {
                 flipped.data() + static_cast<size_t>(g_offHeight - 1 - y) * rowBytes, rowBytes);
 }
 
+void offscreenReadRgbx(unsigned char* pixels) {
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, g_offWidth, g_offHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}
+
 int offscreenWidth() { return g_offWidth; }
 int offscreenHeight() { return g_offHeight; }

@@ -14,5 +14,8 @@ bool offscreenMakeCurrent(bool current);
 bool offscreenIsCurrent();
 // Reads the whole pbuffer as tightly packed RGB rows, top row first.
 void offscreenReadRgb(unsigned char* rgb);
+// Reads the whole pbuffer as 4-byte pixels (R, G, B, then 255), bottom row first, as GL keeps
+// them: the cheapest readback, with no per-pixel conversion or row copy.
+void offscreenReadRgbx(unsigned char* pixels);
 int offscreenWidth();
 int offscreenHeight();

@@ -1,15 +1,19 @@
 // Video output through ffmpeg. Supports: .mp4 (H.264 + AAC) and .mkv (H.264 + FLAC) at 25 frames
-// per second from raw RGB frames on a pipe, the music cut in at an offset as the sound track.
+// per second from raw RGBX frames on a pipe, the music cut in at an offset as the sound track and
+// padded with silence to the video's end.
 // Does not support: any other container, frame rates or sizes other than those it is given.
 // Depends on POSIX (fork, exec, pipes) and an ffmpeg program on PATH with libx264.
 #include "platform/video_pipe.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -53,11 +57,12 @@ bool videoPipeOpen(const std::string& path, int width, int height, const char* m
   bool mp4 = endsWith(path, ".mp4");
   std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
                                    // the frames, as they come from the offscreen buffer
-                                   "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate", "25",
+                                   "-f", "rawvideo", "-pix_fmt", "rgb0", "-video_size", size, "-framerate", "25",
                                    "-i", "pipe:0",
-                                   // the music from the first frame's time on
+                                   // the music from the first frame's time on, then silence: a
+                                   // track shorter than the range must not cut the video
                                    "-ss", offset, "-i", musicPath,
-                                   "-map", "0:v:0", "-map", "1:a:0",
+                                   "-map", "0:v:0", "-map", "1:a:0", "-filter:a", "apad",
                                    "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"};
   if (mp4) {
     for (const char* arg : {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) args.push_back(arg);
@@ -94,6 +99,8 @@ bool videoPipeOpen(const std::string& path, int width, int height, const char* m
   }
   close(frames[0]);
   close(execStatus[1]);
+  // A bigger pipe lets ffmpeg take a whole frame at a time (best effort: the default is 64 KiB).
+  fcntl(frames[1], F_SETPIPE_SZ, 1 << 20);
   if (child < 0) {
     std::fprintf(stderr, "capture: cannot start ffmpeg: %s\n", std::strerror(errno));
     close(frames[1]);
@@ -118,17 +125,31 @@ bool videoPipeOpen(const std::string& path, int width, int height, const char* m
 
 bool videoPipeIsOpen() { return g_encoder > 0; }
 
-bool videoPipeWrite(const unsigned char* rgb, size_t bytes) {
+// The rows go out top row first, straight from the buffer: no copy to turn the picture over.
+bool videoPipeWriteFrame(const unsigned char* pixels, int width, int height) {
   if (g_encoderInput < 0) return false;
-  while (bytes > 0) {
-    ssize_t written = write(g_encoderInput, rgb, bytes);
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  std::vector<iovec> rows(static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    rows[static_cast<size_t>(y)].iov_base = const_cast<unsigned char*>(pixels) + static_cast<size_t>(height - 1 - y) * rowBytes;
+    rows[static_cast<size_t>(y)].iov_len = rowBytes;
+  }
+  size_t next = 0;
+  while (next < rows.size()) {
+    int count = static_cast<int>(std::min<size_t>(rows.size() - next, IOV_MAX));
+    ssize_t written = writev(g_encoderInput, &rows[next], count);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       std::fprintf(stderr, "\ncapture: ffmpeg stopped taking frames: %s\n", std::strerror(errno));
       return false;
     }
-    rgb += written;
-    bytes -= static_cast<size_t>(written);
+    // Skip the rows written whole, and the written part of the next one.
+    size_t left = static_cast<size_t>(written);
+    while (next < rows.size() && left >= rows[next].iov_len) left -= rows[next++].iov_len;
+    if (left > 0) {
+      rows[next].iov_base = static_cast<unsigned char*>(rows[next].iov_base) + left;
+      rows[next].iov_len -= left;
+    }
   }
   return true;
 }

@@ -9,12 +9,14 @@
 bool videoPathIsVideo(const std::string& path);
 // True when an ffmpeg program is on PATH; otherwise false and a short reason in `why`.
 bool videoEncoderAvailable(std::string* why);
-// Starts ffmpeg writing `path` from width x height RGB frames (top row first) at 25 per second,
-// with `musicPath` from `musicOffsetSeconds` on as the sound track (cut to the video's length).
+// Starts ffmpeg writing `path` from width x height frames at 25 per second, with `musicPath` from
+// `musicOffsetSeconds` on as the sound track: cut to the video's length, and silent from the
+// music's end on when the music is the shorter (or all silent when it ends before the offset).
 // .mp4: H.264 and AAC; .mkv: H.264 and FLAC. False, with the reason on stderr, if it cannot start.
 bool videoPipeOpen(const std::string& path, int width, int height, const char* musicPath, double musicOffsetSeconds);
 bool videoPipeIsOpen();
-// Sends one frame; false (reason on stderr) when ffmpeg has stopped reading.
-bool videoPipeWrite(const unsigned char* rgb, size_t bytes);
+// Sends one frame of 4-byte pixels (R, G, B, unused), bottom row first as GL reads them; false
+// (reason on stderr) when ffmpeg has stopped reading. Blocks while the pipe is full.
+bool videoPipeWriteFrame(const unsigned char* pixels, int width, int height);
 // Ends the input and waits for ffmpeg; false (reason on stderr) when it did not finish cleanly.
 bool videoPipeClose();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -58,6 +59,10 @@ struct HeadlessOptions {
   std::string videoPath;   // empty: no video; otherwise frames are piped to ffmpeg with the music
   double fromSeconds = 0.0;
   double toSeconds = 1e30;
+  std::vector<double> atSeconds;  // not empty: only the first frame at or after each of these
+  // Frames before the range run with rasterisation discarded (they leave the same state); false
+  // draws them in full, as a reference for that.
+  bool fastForward = true;
   bool bench = false;
 };
 void headlessBackendConfigure(const HeadlessOptions& options);
@@ -84,8 +89,10 @@ struct GdiDc;
 GdiDc* platformWindowDc(HWND hwnd);
 bool platformWindowAlive(HWND hwnd);
 
-// Writes tightly packed RGB rows, top row first, as a PNG. False (reason on stderr) on failure.
-bool writePng(const char* path, const unsigned char* rgb, int width, int height);
+// Writes an 8-bit RGB PNG of `pixels`, `pixelBytes` bytes a pixel (3: R, G, B; 4: R, G, B and an
+// unused byte), rows top first or, with `bottomUp`, bottom first. Fast compression, lossless.
+// Thread-safe. False (reason on stderr) on failure.
+bool writePng(const char* path, const unsigned char* pixels, int width, int height, int pixelBytes, bool bottomUp);
 // Copies `width` x `height` RGB pixels (top row first) to the current GL drawable with their
 // top-left corner at window pixel (x, y), leaving every GL state as it was.
 void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels);

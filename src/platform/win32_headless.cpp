@@ -5,20 +5,26 @@
 // virtual time the clock is the wall clock (tests of the message ordering).
 // Supports: capture of the frames within a time range after each buffer swap, as PNG files
 // DIR/frame-NNNNN.png or as one video through ffmpeg with the music from the first written
-// frame's time on (a range that ends before the show ends the run like Escape after its last
-// frame, as does a frame that cannot be written); a progress line on stderr while capturing;
-// the cost of each paint, summarised per window of the show's schedule.
-// Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL), libpng
-// and video_pipe.cpp (ffmpeg).
+// frame's time on, written by other threads while the next frames are drawn (a range that ends
+// before the show ends the run like Escape after its last frame, as does a frame that cannot be
+// written); fast-forward of the frames a capture does not write: they run in full (every
+// animated value and the GL state advance as in a full run) with rasterisation discarded by an
+// empty scissor box, which the show itself never sets; a progress line on stderr while
+// capturing; the cost of each paint, summarised per window of the show's schedule.
+// Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL),
+// capture_writer.cpp (threads, libpng) and video_pipe.cpp (ffmpeg).
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/capture_writer.h"
 #include "platform/offscreen.h"
 #include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
@@ -43,29 +49,85 @@ bool g_paintedAny = false;
 int g_lastPaintedMs = 0;
 bool g_escapeSent = false;
 
-// Capture state: frames written, a failed write (which ends the run), the progress line.
-const double kShowEndSeconds = 233.0;  // the show's last frame is the last one at or before this
+// Capture state: the frames to write, a failed write (which ends the run), fast-forward, the
+// progress line. Times are compared in whole milliseconds, so "--from 127.68" means frame 3192.
+const int kShowEndMs = 233000;  // the show's last frame is the last one at or before this
 const char kMusicPath[] = "data/compilation.mp3";
-int g_framesWritten = 0;
+int g_fromMs = 0;
+int g_toMs = INT_MAX;        // INT_MAX: to the show's end
+std::vector<int> g_chosenMs;  // --at: only these frames (sorted), each a multiple of 40
 bool g_captureFailed = false;
+bool g_discarding = false;       // the scissor box is empty: nothing is rasterised
+bool g_frameDiscarded = false;   // the frame being painted was drawn with rasterisation discarded
+double g_drawStartSeconds = 0.0;  // wall clock when the first written frame began to paint
 double g_progressShownAt = 0.0;
 
 bool capturing() { return !g_options.captureDir.empty() || !g_options.videoPath.empty(); }
 
-// "capture: 1234 frames, show time 49.36 s of 233.00 s, 1:12 left", rewritten in place.
+int toMs(double seconds) { return seconds >= 2e6 ? INT_MAX : static_cast<int>(std::llround(seconds * 1000.0)); }
+
+// Whether the frame at `ms` goes to the output (the show destroys its window in the frame after
+// 233 s, so that frame is never written).
+bool inRange(int ms) {
+  if (!capturing() || ms > kShowEndMs) return false;
+  if (!g_chosenMs.empty()) return std::binary_search(g_chosenMs.begin(), g_chosenMs.end(), ms);
+  return ms >= g_fromMs && ms <= g_toMs;
+}
+
+int firstWantedMs() { return g_chosenMs.empty() ? g_fromMs : g_chosenMs.front(); }
+int lastWantedMs() { return std::min(g_chosenMs.empty() ? g_toMs : g_chosenMs.back(), kShowEndMs); }
+double rangeEnd() { return lastWantedMs() * 0.001; }
+
+// Rasterisation on or off for the frames that follow. The box is restored to the drawable's
+// size, the value a context that never had a scissor box set reports.
+void setRasterDiscard(bool discard) {
+  if (discard == g_discarding || !g_contextMade || !offscreenIsCurrent()) return;
+  if (discard) {
+    glScissor(0, 0, 0, 0);
+    glEnable(GL_SCISSOR_TEST);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(0, 0, g_width, g_height);
+  }
+  g_discarding = discard;
+}
+
+std::string minutes(double seconds) {
+  int whole = static_cast<int>(std::max(0.0, seconds) + 0.5);
+  char text[32];
+  std::snprintf(text, sizeof(text), "%d:%02d", whole / 60, whole % 60);
+  return text;
+}
+
+// Rewritten in place: before the range "capture: going to 200.00 s, show time 49.36 s, 0:03 to
+// go (41.2x real time)"; in it "capture: 1234 frames, show time 49.36 s of 233.00 s, 1:12 left
+// (2.6x real time)", counting the frames the writers have finished; with chosen frames
+// "capture: 3 of 16 frames, show time 49.36 s of 205.00 s (14.2x real time)".
 void showProgress(bool force) {
   double now = platformWallSeconds();
   if (!force && now - g_progressShownAt < 0.5) return;
   g_progressShownAt = now;
-  double show = g_lastPaintedMs * 0.001;
-  double end = std::min(g_options.toSeconds, kShowEndSeconds);
+  int written = captureWriterWritten();
+  double painted = g_lastPaintedMs * 0.001;
   double loopStart = g_costs.size() > 1 ? g_costs[1].ms * 0.001 : 0.0;
-  double elapsed = now - g_runStartSeconds;
-  double rate = elapsed > 0.0 && show > loopStart ? (show - loopStart) / elapsed : 0.0;
-  std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", g_framesWritten, show, end);
-  if (rate > 0.0) {
-    int left = static_cast<int>(std::max(0.0, end - show) / rate + 0.5);
-    std::fprintf(stderr, ", %d:%02d left (%.1fx real time)  ", left / 60, left % 60, rate);
+  double sinceLoop = now - g_runStartSeconds;
+  double showRate = sinceLoop > 0.0 && painted > loopStart ? (painted - loopStart) / sinceLoop : 0.0;
+  if (!g_chosenMs.empty()) {
+    std::fprintf(stderr, "\rcapture: %d of %zu frames, show time %.2f s of %.2f s", written, g_chosenMs.size(),
+                 painted, rangeEnd());
+    if (showRate > 0.0) std::fprintf(stderr, " (%.1fx real time)  ", showRate);
+  } else if (g_drawStartSeconds == 0.0) {
+    double from = firstWantedMs() * 0.001;
+    std::fprintf(stderr, "\rcapture: going to %.2f s, show time %.2f s", from, painted);
+    if (showRate > 0.0)
+      std::fprintf(stderr, ", %s to go (%.1fx real time)  ", minutes((from - painted) / showRate).c_str(), showRate);
+  } else {
+    double show = written > 0 ? captureWriterLastNumber() * 0.040 : firstWantedMs() * 0.001;
+    double elapsed = now - g_drawStartSeconds;
+    double rate = elapsed > 0.0 ? written * 0.040 / elapsed : 0.0;
+    std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", written, show, rangeEnd());
+    if (rate > 0.0)
+      std::fprintf(stderr, ", %s left (%.1fx real time)  ", minutes((rangeEnd() - show) / rate).c_str(), rate);
   }
   std::fflush(stderr);
 }
@@ -76,6 +138,8 @@ uint64_t headlessNowMs() {
   return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
+// With virtual time the next frame is drawn at the time set here: frames that a capture does not
+// write are fast-forwarded.
 void headlessWait(uint64_t untilMs) {
   if (untilMs == UINT64_MAX) {
     // Nothing can ever arrive without input: end the loop instead of hanging.
@@ -85,6 +149,7 @@ void headlessWait(uint64_t untilMs) {
   }
   if (g_options.virtualTime) {
     virtualTimeSetMs(static_cast<int>(untilMs));
+    if (capturing() && g_options.fastForward) setRasterDiscard(!inRange(static_cast<int>(untilMs)));
     return;
   }
   uint64_t now = headlessNowMs();
@@ -95,7 +160,10 @@ void headlessWait(uint64_t untilMs) {
 // does one whose frame could not be written.
 void headlessPumpEvents(HWND hwnd) {
   if (!g_options.virtualTime || !capturing() || g_escapeSent) return;
-  bool rangeDone = g_options.toSeconds < 1e29 && g_paintedAny && (g_lastPaintedMs + 40) * 0.001 > g_options.toSeconds;
+  if (captureWriterFailed()) g_captureFailed = true;
+  // Without an end of its own the run ends with the show (the frame after 233 s closes it).
+  bool ownEnd = !g_chosenMs.empty() || g_toMs != INT_MAX;
+  bool rangeDone = ownEnd && g_paintedAny && g_lastPaintedMs + 40 > (g_chosenMs.empty() ? g_toMs : g_chosenMs.back());
   if (rangeDone || g_captureFailed) {
     platformPostMessage(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
     g_escapeSent = true;
@@ -129,6 +197,7 @@ bool headlessCreateContext() {
                    std::to_string(red) + " bits a channel, depth " + std::to_string(depth);
   offscreenMakeCurrent(false);
   g_contextMade = true;
+  g_discarding = false;
   return true;
 }
 
@@ -137,33 +206,40 @@ bool headlessMakeCurrent(bool current) { return g_contextMade && offscreenMakeCu
 void headlessDeleteContext() {
   offscreenDestroy();
   g_contextMade = false;
+  g_discarding = false;
 }
 
+// Hands a frame of the range to the writers (the readback waits for the frame to be drawn);
+// any other frame is waited for only when it was really drawn, so that its cost is measured.
 bool headlessSwapBuffers() {
   if (!g_contextMade || !offscreenIsCurrent()) return false;
-  glFinish();
+  g_frameDiscarded = g_discarding;
   int ms = virtualTimeMs();
-  double seconds = ms * 0.001;
-  if (!capturing() || g_captureFailed || seconds < g_options.fromSeconds || seconds > g_options.toSeconds) return true;
-  std::vector<unsigned char> rgb(static_cast<size_t>(g_width) * g_height * 3);
-  offscreenReadRgb(rgb.data());
-  bool written;
-  if (!g_options.videoPath.empty()) {
-    // The video starts at the first written frame, so the music starts at that frame's time.
-    if (!videoPipeIsOpen() && !videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicPath, seconds))
-      written = false;
-    else
-      written = videoPipeWrite(rgb.data(), rgb.size());
-  } else {
-    char path[4096];
-    std::snprintf(path, sizeof(path), "%s/frame-%05d.png", g_options.captureDir.c_str(), ms / 40);
-    written = writePng(path, rgb.data(), g_width, g_height);
+  if (!inRange(ms) || g_captureFailed) {
+    if (!g_discarding) glFinish();
+    return true;
   }
-  if (!written) {
+  if (!captureWriterStarted()) {
+    if (!g_options.videoPath.empty()) {
+      // The video starts at the first written frame, so the music starts at that frame's time.
+      if (!videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicPath, ms * 0.001)) {
+        g_captureFailed = true;
+        return false;
+      }
+      captureWriterStartVideo(g_width, g_height);
+    } else {
+      captureWriterStartPng(g_options.captureDir, g_width, g_height,
+                            static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    }
+  }
+  CaptureFrame* frame = captureWriterAcquire();
+  if (!frame) {
     g_captureFailed = true;
     return false;
   }
-  ++g_framesWritten;
+  frame->number = ms / 40;
+  offscreenReadRgbx(frame->pixels);
+  captureWriterSubmit(frame);
   return true;
 }
 
@@ -176,7 +252,10 @@ void headlessAfterPaint(double milliseconds, double cpuMilliseconds) {
   g_costs.push_back({virtualTimeMs(), milliseconds, cpuMilliseconds});
   g_paintedAny = true;
   g_lastPaintedMs = virtualTimeMs();
-  if (capturing()) showProgress(false);
+  if (g_drawStartSeconds == 0.0 && inRange(g_lastPaintedMs) && !g_frameDiscarded)
+    g_drawStartSeconds = platformWallSeconds() - milliseconds * 0.001;
+  // No line before loading is done (frame 0 comes first): its messages would run into it.
+  if (capturing() && g_costs.size() > 1) showProgress(false);
 }
 
 double percentile(std::vector<double> values, double p) {
@@ -205,17 +284,42 @@ const BenchWindow kWindows[] = {
 };
 }  // namespace
 
-void headlessBackendConfigure(const HeadlessOptions& options) { g_options = options; }
+void headlessBackendConfigure(const HeadlessOptions& options) {
+  g_options = options;
+  g_fromMs = toMs(options.fromSeconds);
+  g_toMs = toMs(options.toSeconds);
+  // Each chosen time names the first frame at or after it.
+  g_chosenMs.clear();
+  for (double seconds : options.atSeconds) g_chosenMs.push_back((toMs(seconds) + 39) / 40 * 40);
+  std::sort(g_chosenMs.begin(), g_chosenMs.end());
+  g_chosenMs.erase(std::unique(g_chosenMs.begin(), g_chosenMs.end()), g_chosenMs.end());
+}
 
+// Waits for the writers and the encoder; the last line's rate counts that wait too.
 bool headlessBackendFinish() {
   if (!capturing()) return true;
-  if (g_progressShownAt > 0.0) {
-    showProgress(true);
-    std::fputc('\n', stderr);
-  }
-  bool ok = !g_captureFailed;
+  bool ok = captureWriterFinish() && !g_captureFailed;
   if (videoPipeIsOpen() && !videoPipeClose()) ok = false;
-  if (ok && g_framesWritten == 0) {
+  int written = captureWriterWritten();
+  if (g_progressShownAt > 0.0 || written > 0) {
+    double end = platformWallSeconds();
+    double show = written > 0 ? captureWriterLastNumber() * 0.040 : g_lastPaintedMs * 0.001;
+    std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", written, show, rangeEnd());
+    if (!g_chosenMs.empty() && g_runStartSeconds > 0.0) {
+      double elapsed = end - g_runStartSeconds;
+      std::fprintf(stderr, ", done in %s (%.1fx real time)", minutes(elapsed).c_str(),
+                   elapsed > 0.0 ? show / elapsed : 0.0);
+    } else if (g_drawStartSeconds > 0.0 && written > 0) {
+      double elapsed = end - g_drawStartSeconds;
+      std::fprintf(stderr, ", written in %s (%.1fx real time)", minutes(elapsed).c_str(),
+                   elapsed > 0.0 ? written * 0.040 / elapsed : 0.0);
+      if (firstWantedMs() > 0 && g_runStartSeconds > 0.0)
+        std::fprintf(stderr, " after %s %s to %.2f s", minutes(g_drawStartSeconds - g_runStartSeconds).c_str(),
+                     g_options.fastForward ? "of fast-forward" : "drawing the frames up", firstWantedMs() * 0.001);
+    }
+    std::fputs("   \n", stderr);
+  }
+  if (ok && written == 0) {
     std::fprintf(stderr, "capture: no frame of the show falls in the range\n");
     ok = false;
   }

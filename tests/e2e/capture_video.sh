@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A capture to .mp4 or .mkv is one video of exactly the range's frames at 25 fps, 640x480, with
-# the music as its sound track starting at the first frame's music time; a missing or failing
-# ffmpeg is a clear error with a non-zero status.
+# the music as its sound track starting at the first frame's music time, also after a long
+# fast-forward; a music track shorter than the range never cuts the video: its sound goes on in
+# silence to the video's end, or is all silence when the range starts after the track's end; a
+# missing or failing ffmpeg is a clear error with a non-zero status.
 source "$(dirname "$0")/common.sh"
 command -v ffprobe >/dev/null || fail "ffprobe is not installed"
 make_data
@@ -20,6 +22,13 @@ residual() {
 }
 level() { ffmpeg -hide_banner -nostdin -ss "$1" -t 2 -i data/compilation.mp3 -af volumedetect -f null - 2>&1 |
   sed -n 's/.*mean_volume: \(.*\) dB/\1/p'; }
+# End time (s) of the last packet of stream $2: the stream's length also where the container
+# keeps no stream duration (Matroska).
+stream_end() { ffprobe -v error -select_streams "$2" -show_entries packet=pts_time,duration_time -of csv=p=0 "$1" |
+  awk -F, 'END { printf "%.3f\n", $1 + $2 }'; }
+# Loudest sample (dB) of the sound of $1 from $2 s for $3 s.
+peak() { ffmpeg -hide_banner -nostdin -ss "$2" -t "$3" -i "$1" -map 0:a -af volumedetect -f null - 2>&1 |
+  sed -n 's/.*max_volume: \(.*\) dB/\1/p'; }
 below() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { exit !(a <= b - d) }'; }
 # The sound lines up with the music at $2 s, and clearly not one frame earlier or later.
 check_alignment() {
@@ -58,6 +67,49 @@ timeout 60 "$BIN" --capture "$WORK/range.mkv" --from 2.02 --to 3 2>/dev/null || 
 frames=$(probe range.mkv v:0 stream=nb_read_frames)
 [ "$frames" = 25 ] || fail "mkv has $frames frames, wanted 25 (2.04 s to 3.00 s)"
 check_alignment range.mkv 2.04 40
+
+# A range late in the show: the 3750 frames before it are fast-forwarded, the sound still starts
+# at the first written frame.
+timeout -k 5 120 "$BIN" --capture "$WORK/late.mkv" --from 150 --to 152.48 2>"$WORK/stderr" || {
+  cat "$WORK/stderr" >&2; fail "late mkv capture ended with status $?"; }
+grep -q 'of fast-forward to 150.00 s' "$WORK/stderr" || fail "no fast-forward: $(tr '\r' '\n' <"$WORK/stderr" | tail -1)"
+frames=$(probe late.mkv v:0 stream=nb_read_frames)
+[ "$frames" = 63 ] || fail "late mkv has $frames frames, wanted 63 (150.00 s to 152.48 s)"
+check_alignment late.mkv 150 40
+
+# A 4 s music track in a copy of the data directory.
+mkdir -p short/data
+for f in "$DATA"/*; do ln -s "$f" short/data/; done
+rm short/data/compilation.mp3
+ffmpeg -hide_banner -loglevel error -nostdin -i "$DATA/compilation.mp3" -t 4 -c:a libmp3lame -b:a 192k \
+  short/data/compilation.mp3 || fail "cannot make a short track"
+cd short
+# From 2 s to 6 s: 2 s of music, then 2 s of silence, the video whole.
+timeout -k 5 60 "$BIN" --capture "$WORK/short/over.mkv" --from 2 --to 6 2>"$WORK/stderr" || {
+  cat "$WORK/stderr" >&2; fail "capture past the music's end ended with status $?"; }
+frames=$(probe over.mkv v:0 stream=nb_read_frames)
+aend=$(stream_end over.mkv a:0)
+echo "over.mkv: $frames frames, sound to $aend s"
+[ "$frames" = 101 ] || fail "over.mkv has $frames frames, wanted 101 (2.00 s to 6.00 s)"
+# (FLAC's last block may end up to one block, 0.1 s, past the video.)
+near "$aend" 4.04 0.11 || fail "over.mkv sound lasts $aend s, wanted the video's 4.04 s"
+check_alignment over.mkv 2 40
+music=$(peak over.mkv 0 1.9)
+tail=$(peak over.mkv 2.1 2)
+echo "over.mkv: peak $music dB over the music, $tail dB after its end"
+below "$tail" -80 0 || fail "over.mkv is not silent after the music's end ($tail dB)"
+below -40 "$music" 0 || fail "over.mkv has no music before the track's end ($music dB)"
+# From 5 s: the track is over before the range starts; the sound track is all silence.
+timeout -k 5 60 "$BIN" --capture "$WORK/short/after.mp4" --from 5 --to 6 2>"$WORK/stderr" || {
+  cat "$WORK/stderr" >&2; fail "capture after the music's end ended with status $?"; }
+frames=$(probe after.mp4 v:0 stream=nb_read_frames)
+[ "$frames" = 26 ] || fail "after.mp4 has $frames frames, wanted 26"
+[ "$(probe after.mp4 a:0 stream=codec_name)" = aac ] || fail "after.mp4 has no AAC sound track"
+adur=$(probe after.mp4 a:0 stream=duration)
+near "$adur" 1.04 0.05 || fail "after.mp4 sound lasts $adur s, wanted about 1.04"
+silence=$(peak after.mp4 0 2)
+below "$silence" -80 0 || fail "after.mp4 sound is not silence ($silence dB)"
+cd "$WORK"
 
 # No ffmpeg: said at once, status 1, nothing written.
 timeout 10 env PATH=/nonexistent "$BIN" --capture "$WORK/none.mp4" --from 1 --to 2 2>"$WORK/stderr"

@@ -5,8 +5,9 @@ source "$(dirname "$0")/common.sh"
 BUILD="$(dirname "$BIN")"
 SCRIPT="$(cd "$(dirname "$0")/../.." && pwd)/tools/contact_sheet.sh"
 [ -d "$BUILD/data" ] || fail "no data directory beside $BIN"
-timeout 60 "$SCRIPT" -b "$BUILD" -o "$WORK/sheet.png" 1.2 0.2 0.6 2>"$WORK/stderr" || {
-  cat "$WORK/stderr" >&2; fail "the script ended with status $?"; }
+timeout -k 5 60 "$SCRIPT" -b "$BUILD" -o "$WORK/sheet.png" 1.2 0.2 0.6 2>"$WORK/stderr"
+status=$?
+[ "$status" = 0 ] || { cat "$WORK/stderr" >&2; fail "the script ended with status $status (124: timed out)"; }
 file "$WORK/sheet.png" | grep -q 'PNG image data, 652 x 492' || fail "not a 2x2 sheet: $(file "$WORK/sheet.png")"
 # Mean brightness of each 320x240 cell: the three frames of the opening are bright, the fourth
 # cell is empty (black).

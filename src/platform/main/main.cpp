@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
@@ -18,7 +19,8 @@
 
 namespace {
 const char kUsage[] =
-    "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench] [--from S] [--to S]\n"
+    "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
+    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
     "  (no option)    play the show full screen at 640x480; Escape ends it\n"
     "  --windowed     play it in a 640x480 window, without the display-mode switch\n"
     "  --capture DIR  draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
@@ -28,8 +30,14 @@ const char kUsage[] =
     "                 sound track, frame N at N x 0.040 s (H.264 with AAC, or with FLAC for .mkv)\n"
     "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
     "                 per schedule window and a summary line\n"
-    "  --from S       first music second to write (--capture)\n"
+    "  --from S       first music second to write (--capture); the frames before it still run,\n"
+    "                 so every motion is where it would be, but with nothing rasterised\n"
     "  --to S         last music second to write (--capture)\n"
+    "  --at S[,S...]  write only the first frame at or after each of these music seconds, the\n"
+    "                 frames between them fast-forwarded (--capture DIR)\n"
+    "  --no-fast-forward\n"
+    "                 draw the frames before --from in full too (slow; the frames written are\n"
+    "                 the same, which this lets one check)\n"
     "  --help         this text\n"
     "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
     "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
@@ -42,6 +50,21 @@ bool parseSeconds(const char* text, double* seconds) {
   if (errno || end == text || *end || value < 0.0) return false;
   *seconds = value;
   return true;
+}
+
+// "1.5,20,36.6": one or more times in seconds.
+bool parseTimes(const char* text, std::vector<double>* times) {
+  std::string list = text;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = list.find(',', start);
+    std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    double seconds;
+    if (!parseSeconds(item.c_str(), &seconds)) return false;
+    times->push_back(seconds);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
 }
 
 int usageError(const char* why) {
@@ -57,6 +80,8 @@ int main(int argc, char** argv) {
   std::string captureDir;
   double from = 0.0, to = 1e30;
   bool rangeGiven = false;
+  bool fastForward = true;
+  std::vector<double> at;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -70,6 +95,11 @@ int main(int argc, char** argv) {
     } else if (arg == "--capture") {
       if (!hasValue || !*argv[i + 1]) return usageError("--capture needs a directory or a video file");
       captureDir = argv[++i];
+    } else if (arg == "--at") {
+      if (!hasValue || !parseTimes(argv[i + 1], &at)) return usageError("--at needs music seconds, separated by commas");
+      ++i;
+    } else if (arg == "--no-fast-forward") {
+      fastForward = false;
     } else if (arg == "--from" || arg == "--to") {
       if (!hasValue || !parseSeconds(argv[i + 1], arg == "--from" ? &from : &to))
         return usageError((arg + " needs a number of seconds").c_str());
@@ -81,6 +111,12 @@ int main(int argc, char** argv) {
   }
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
   if (rangeGiven && captureDir.empty()) return usageError("--from and --to limit --capture");
+  if (!fastForward && captureDir.empty()) return usageError("--no-fast-forward goes with --capture");
+  if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");
+  if (!at.empty() && rangeGiven) return usageError("--at and --from or --to do not go together");
+  if (!at.empty() && videoPathIsVideo(captureDir)) return usageError("--at writes PNG frames: give a directory");
+  for (double seconds : at)
+    if (seconds > 233.0) return usageError("--at names a time after the end of the show (233 s)");
   if (from > to) return usageError("--from is after --to");
   // The show's last frame is the last one at or before 233 s: a later start would draw it all for nothing.
   if (from > 233.0) return usageError("--from is after the end of the show (233 s)");
@@ -105,6 +141,8 @@ int main(int argc, char** argv) {
     (video ? options.videoPath : options.captureDir) = captureDir;
     options.fromSeconds = from;
     options.toSeconds = to;
+    options.fastForward = fastForward;
+    options.atSeconds = at;
     options.bench = bench;
     headlessBackendConfigure(options);
     virtualTimeEnable();
