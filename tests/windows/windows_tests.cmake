@@ -11,7 +11,7 @@ set(ks_guard ${CMAKE_SOURCE_DIR}/tests/e2e/guard.sh)
 
 add_test(NAME windows.build
   COMMAND ${CMAKE_SOURCE_DIR}/tools/windows/build.sh --build-dir ${ks_windows_dir} --data ${CMAKE_BINARY_DIR}/data)
-set_tests_properties(windows.build PROPERTIES FIXTURES_SETUP ks_windows_build TIMEOUT 900 LABELS windows)
+set_tests_properties(windows.build PROPERTIES FIXTURES_SETUP ks_windows_build TIMEOUT 900 LABELS windows COST 900)
 
 add_test(NAME windows.prefix COMMAND ${ks_guard} 300 ${ks_windows_tests}/prefix.sh ${ks_wine_dir})
 set_tests_properties(windows.prefix PROPERTIES FIXTURES_SETUP ks_wine_prefix RESOURCE_LOCK ks_wine
