@@ -7,9 +7,10 @@
 # made. Each check unpacks the package into a scratch directory and plays it from there, as a
 # person would after copying it to a Windows machine.
 #
-# Nothing a check starts outlives it: the script re-runs itself in a session of its own under
-# xvfb-run with a time limit; when it ends (or the limit passes) the whole session is killed,
-# the prefix's wineserver (which detaches itself) is ended, and the scratch directory removed.
+# CTest runs each check through the end-to-end guard (tests/e2e/guard.sh), which bounds it in
+# time and fails it for any process left behind. The script re-runs itself under xvfb-run; on
+# its way out (an end, a failure or the guard's SIGTERM) it ends the prefix's wineserver, which
+# detaches itself, and removes its scratch directory.
 set -u
 # (Paths made absolute: the checks run programs from other directories.)
 ZIP="$(realpath -m "$1")"
@@ -22,30 +23,14 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# The outer run: the check itself in its own session, bounded by KS_LIMIT seconds.
+# The outer run: the check itself, on an X server of its own.
 if [ -z "${KS_IN_XVFB:-}" ]; then
-  for tool in "$WINE" "$WINESERVER" xvfb-run xdotool ffmpeg unzip setsid; do
+  for tool in "$WINE" "$WINESERVER" xvfb-run xdotool ffmpeg unzip; do
     command -v "$tool" >/dev/null || fail "$tool is missing (./setup.sh installs it)"
   done
   [ -f "$ZIP" ] || fail "no Windows package at $ZIP (the windows.build test makes it)"
   [ -f "$WINEPREFIX/.ks-ready" ] || fail "no Wine prefix at $WINEPREFIX (the windows.prefix test makes it)"
-  limit=${KS_LIMIT:-120}
-  KS_IN_XVFB=1 setsid xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@" &
-  session=$!
-  status=""
-  for _ in $(seq $((limit * 10))); do
-    if ! kill -0 "$session" 2>/dev/null; then wait "$session"; status=$?; break; fi
-    sleep 0.1
-  done
-  if [ -z "$status" ]; then
-    echo "FAIL: still running after $limit s; killing it" >&2
-    status=1
-  fi
-  kill -TERM -- "-$session" 2>/dev/null && sleep 0.5
-  kill -KILL -- "-$session" 2>/dev/null
-  "$WINESERVER" -k 2>/dev/null
-  "$WINESERVER" -w 2>/dev/null
-  exit "$status"
+  exec env KS_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 # The inner run, on the new X server.

@@ -3,7 +3,6 @@
 # appears and waits; Return, pressed in it as a person would, dismisses it; the program then
 # ends with status 1 and names the missing file on standard error.
 #   data_error.sh ZIP WINE_DIR
-KS_LIMIT=90
 source "$(dirname "$0")/common.sh"
 
 rm "$GAME/data/title.jpg"

@@ -5,7 +5,6 @@
 # the Linux program's frames at those times (the opening, then the panels over it); Alt+F4
 # and other keys do not end it; Escape ends it with status 0.
 #   show_plays.sh ZIP WINE_DIR LINUX_PROGRAM LINUX_DATA
-KS_LIMIT=150
 source "$(dirname "$0")/common.sh"
 LINUX_BIN="$3"
 LINUX_DATA="$4"

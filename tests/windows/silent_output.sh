@@ -4,7 +4,6 @@
 # the first frame comes, and by about 14 s of music the panels have slid in over the opening,
 # as in the Linux frame of that time. Escape ends it with status 0.
 #   silent_output.sh ZIP WINE_DIR LINUX_PROGRAM LINUX_DATA
-KS_LIMIT=120
 source "$(dirname "$0")/common.sh"
 
 linux_frames "$3" "$4" 14

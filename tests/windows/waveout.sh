@@ -2,7 +2,6 @@
 # The waveOut output's own check (waveout-check.exe) under Wine on a sound device that plays
 # in real time (a null sink).
 #   waveout.sh ZIP WINE_DIR CHECK_EXE
-KS_LIMIT=60
 source "$(dirname "$0")/common.sh"
 [ -f "$3" ] || fail "no check program at $3"
 start_sound_device

@@ -25,6 +25,5 @@ add_test(NAME windows.silent_output
 add_test(NAME windows.data_error COMMAND ${ks_guard} 110 ${ks_windows_tests}/data_error.sh ${ks_windows_zip} ${ks_wine_dir})
 add_test(NAME windows.waveout
   COMMAND ${ks_guard} 80 ${ks_windows_tests}/waveout.sh ${ks_windows_zip} ${ks_wine_dir} ${ks_windows_dir}/x86_64/waveout-check.exe)
-# Each script bounds its own run below the guard's limit and kills what it started.
 set_tests_properties(windows.show_plays windows.silent_output windows.data_error windows.waveout PROPERTIES
   FIXTURES_REQUIRED "ks_windows_build;ks_wine_prefix" RESOURCE_LOCK ks_wine TIMEOUT 200 LABELS windows)
