@@ -1,5 +1,5 @@
-// The subset of the FSOUND music interface that the show calls. Served by sound_stream.cpp:
-// libmpg123 decodes, an output of audio_output.h plays (or a silent one that keeps real time
+// The subset of the FSOUND music interface that the show calls. Served by sound/stream.cpp:
+// libmpg123 decodes, an output of sound/output.h plays (or a silent one that keeps real time
 // when no device opens), and in virtual-time runs the position is set by the run instead.
 #pragma once
 

@@ -15,7 +15,7 @@
 #include "app/assets.h"
 #include "formats/model3ds.h"
 #include "formats/texture.h"
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 #include "support/gl_fixture.h"
 
 namespace {

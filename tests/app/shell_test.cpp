@@ -13,9 +13,9 @@
 #include "app/app.h"
 #include "app/assets.h"
 #include "app/music.h"
-#include "platform/offscreen.h"
-#include "platform/virtual_time.h"
-#include "platform/win32_backend.h"
+#include "platform/gl/offscreen.h"
+#include "platform/time/virtual_time.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 std::vector<std::string> g_calls;

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/gdi_objects.h"
-#include "platform/offscreen.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/gl/offscreen.h"
 #include "platform/win32.h"
-#include "platform/win32_backend.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,6 +1,6 @@
 // The offscreen context: the buffers the live window gets (8-bit RGB, depth of at least the
 // 16 bits the show asks for), so captured frames look like the live show.
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 
 #include <GL/gl.h>
 

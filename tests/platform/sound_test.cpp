@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/fsound.h"
-#include "platform/virtual_time.h"
+#include "platform/time/virtual_time.h"
 
 namespace {
 // A scratch directory of its own for each test.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/gdi_objects.h"
+#include "platform/winapi/gdi_objects.h"
 #include "render/render_util.h"
 #include "support/gl_fixture.h"
 

@@ -10,8 +10,8 @@
 
 #include "app/app.h"
 #include "app/assets.h"
-#include "platform/gdi_objects.h"
-#include "platform/virtual_time.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/time/virtual_time.h"
 #include "platform/wall_clock.h"
 #include "render/render_util.h"
 #include "render/text.h"

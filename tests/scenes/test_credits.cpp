@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/app.h"
-#include "platform/gdi_objects.h"
+#include "platform/winapi/gdi_objects.h"
 #include "render/text.h"
 #include "scenes/credits.h"
 #include "scenes/scenes.h"

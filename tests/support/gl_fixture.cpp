@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 
 bool glContextRequired() {
   const char* ci = std::getenv("CI");

@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 
 #include <array>
 #include <vector>

@@ -9,7 +9,7 @@
 #include "app/app.h"
 #include "app/music.h"
 #include "platform/fsound.h"
-#include "platform/virtual_time.h"
+#include "platform/time/virtual_time.h"
 #include "scenes/funnel_burst.h"
 #include "scenes/grid_room.h"
 #include "scenes/opening.h"

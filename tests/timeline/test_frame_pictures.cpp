@@ -14,7 +14,7 @@
 #include "app/assets.h"
 #include "app/music.h"
 #include "platform/fsound.h"
-#include "platform/virtual_time.h"
+#include "platform/time/virtual_time.h"
 #include "support/gl_fixture.h"
 #include "timeline/frame.h"
 

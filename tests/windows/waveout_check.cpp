@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/audio_output.h"
+#include "platform/sound/output.h"
 
 namespace {
 const int kRate = 44100;

@@ -1,5 +1,5 @@
 // The FSOUND calls over libmpg123: the stream is decoded on the output's thread as it pulls
-// samples (audio_output.h: the platform's device, or the silent output when none opens), as
+// samples (output.h: the platform's device, or the silent output when none opens), as
 // interleaved 16-bit stereo at the mixing rate.
 // Supports: one stream at a time, played once (no looping), master volume, the position that
 // the listener hears in whole milliseconds (0 for no stream or before it plays). When the track
@@ -18,9 +18,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/audio_output.h"
+#include "platform/sound/output.h"
 #include "platform/fsound.h"
-#include "platform/virtual_time.h"
+#include "platform/time/virtual_time.h"
 
 struct FSOUND_STREAM {
   std::string name;

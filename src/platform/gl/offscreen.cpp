@@ -3,7 +3,7 @@
 // stencil where offered.
 // Does not support: windows, vsync, multisampling. Depends on libEGL and its platform
 // extensions (surfaceless or device platform first, so no display is needed).
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -1,7 +1,7 @@
 // GDI object handling common to every backend: memory DCs and object selection.
 // Supports: bitmaps and fonts selected into a DC, one of each at a time.
 // Does not support: pens, brushes, regions, palettes (the show uses none).
-#include "platform/gdi_objects.h"
+#include "platform/winapi/gdi_objects.h"
 
 HDC CreateCompatibleDC(HDC) { return toHdc(new GdiDc()); }
 

@@ -3,7 +3,7 @@
 // pipe (one thread, frames in the order they were drawn); a failed write stops further frames.
 // Does not support: several outputs at once, restarting after captureWriterFinish.
 // Depends on std::thread, png_writer.cpp and video_pipe.cpp.
-#include "platform/capture_writer.h"
+#include "capture/writer.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/video_pipe.h"
-#include "platform/win32_backend.h"
+#include "capture/video_pipe.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 // Enough buffers to ride over the encoder's bursts (its look-ahead takes several frames at once)

@@ -6,7 +6,7 @@
 // DefWindowProcA turning Alt+F4 (WM_SYSKEYDOWN) into WM_SYSCOMMAND SC_CLOSE and that into
 // WM_CLOSE, which destroys the window.
 // Does not support: child windows, several timers, message filters, sent messages across threads.
-// Depends on the native backend chosen by the process entry (win32_sdl.cpp, win32_headless.cpp).
+// Depends on the native backend chosen by the process entry (sdl_backend.cpp, headless_backend.cpp).
 #include <time.h>
 
 #include <chrono>
@@ -16,8 +16,8 @@
 #include <map>
 #include <string>
 
-#include "platform/gdi_objects.h"
-#include "platform/win32_backend.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/winapi/backend.h"
 
 const NativeBackend* g_nativeBackend = &g_sdlBackend;
 

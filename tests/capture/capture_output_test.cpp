@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/capture_writer.h"
-#include "platform/offscreen.h"
-#include "platform/video_pipe.h"
-#include "platform/win32_backend.h"
+#include "capture/writer.h"
+#include "platform/gl/offscreen.h"
+#include "capture/video_pipe.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 std::string scratchDir() {

@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "platform/win32.h"
-#include "platform/win32_backend.h"
+#include "platform/winapi/backend.h"
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");

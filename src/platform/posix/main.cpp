@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/video_pipe.h"
-#include "platform/virtual_time.h"
+#include "capture/video_pipe.h"
+#include "platform/time/virtual_time.h"
 #include "platform/wall_clock.h"
 #include "platform/win32.h"
-#include "platform/win32_backend.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 const char kUsage[] =

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/audio_output.h"
+#include "platform/sound/output.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

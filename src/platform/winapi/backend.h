@@ -1,4 +1,4 @@
-// The seam between the common Win32 layer (win32_window.cpp: window record, message queue,
+// The seam between the common Win32 layer (window.cpp: window record, message queue,
 // timer, paint ordering) and the native backends that supply a real window or a headless one.
 // The process entry chooses the backend before WinMain runs; the show never sees this header.
 #pragma once

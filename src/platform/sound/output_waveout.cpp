@@ -21,7 +21,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/audio_output.h"
+#include "platform/sound/output.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/gdi_objects.h"
-#include "platform/win32_backend.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 uint32_t littleEndian(const unsigned char* bytes, int count) {

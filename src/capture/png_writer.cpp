@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/win32_backend.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 // libpng reports errors through this and a longjmp back to the writer.

@@ -1,7 +1,7 @@
 // The sound device behind the FSOUND calls: one output of interleaved 16-bit stereo at a fixed
 // rate, pulled by the output's own thread through a fill callback. One backend file each:
-// audio_sdl.cpp (Linux, SDL2 audio), audio_waveout.cpp (Windows, winmm waveOut) and
-// audio_silent.cpp (both: no device, a thread that consumes samples in real time).
+// output_sdl.cpp (Linux, SDL2 audio), output_waveout.cpp (Windows, winmm waveOut) and
+// output_silent.cpp (both: no device, a thread that consumes samples in real time).
 #pragma once
 
 #include <cstdint>

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/virtual_time.h"
+#include "platform/time/virtual_time.h"
 
 namespace {
 

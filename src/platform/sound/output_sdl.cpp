@@ -9,7 +9,7 @@
 #include <SDL.h>
 #include <dlfcn.h>
 
-#include "platform/audio_output.h"
+#include "platform/sound/output.h"
 
 namespace {
 SDL_AudioDeviceID g_device = 0;

@@ -3,7 +3,7 @@
 // padded with silence to the video's end.
 // Does not support: any other container, frame rates or sizes other than those it is given.
 // Depends on POSIX (fork, exec, pipes) and an ffmpeg program on PATH with libx264.
-#include "platform/video_pipe.h"
+#include "capture/video_pipe.h"
 
 #include <fcntl.h>
 #include <limits.h>

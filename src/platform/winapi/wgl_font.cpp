@@ -28,7 +28,7 @@
 // wglUseFontOutlinesA reads it.
 #ifndef _WIN32
 
-#include "platform/gdi_objects.h"
+#include "platform/winapi/gdi_objects.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -30,7 +30,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/win32_backend.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 SDL_Window* g_sdlWindow = nullptr;

@@ -12,7 +12,7 @@
 // empty scissor box, which the show itself never sets; a progress line on stderr while
 // capturing; the cost of each paint, summarised per window of the show's schedule.
 // Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL),
-// capture_writer.cpp (threads, libpng) and video_pipe.cpp (ffmpeg).
+// capture/writer.cpp (threads, libpng) and video_pipe.cpp (ffmpeg).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -24,11 +24,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/capture_writer.h"
-#include "platform/offscreen.h"
-#include "platform/video_pipe.h"
-#include "platform/virtual_time.h"
-#include "platform/win32_backend.h"
+#include "capture/writer.h"
+#include "platform/gl/offscreen.h"
+#include "capture/video_pipe.h"
+#include "platform/time/virtual_time.h"
+#include "platform/winapi/backend.h"
 
 namespace {
 HeadlessOptions g_options;
