@@ -5,6 +5,9 @@
 
 #include "platform/win32.h"
 
+// The frame timer's period: one frame every 40 ms of music.
+const UINT kFrameStepMs = 40;
+
 extern HWND g_hwnd;
 extern HDC g_hdc;
 extern HGLRC g_hglrc;

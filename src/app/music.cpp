@@ -10,8 +10,8 @@ bool startMusic() {
   FSOUND_SetOutput(FSOUND_OUTPUT_DSOUND);
   FSOUND_SetDriver(0);
   if (!FSOUND_Init(44100, 16, 0)) return false;
-  g_musicStream = FSOUND_Stream_OpenFile("data/compilation.mp3", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
-  if (!g_musicStream) fatalDataError("data/compilation.mp3");
+  g_musicStream = FSOUND_Stream_OpenFile(kMusicFile, FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
+  if (!g_musicStream) fatalDataError(kMusicFile);
   FSOUND_SetSFXMasterVolume(255);
   FSOUND_Stream_Play(FSOUND_FREE, g_musicStream);
   return true;

@@ -3,6 +3,9 @@
 
 #include "platform/fsound.h"
 
+// The show's one music track, relative to the working directory.
+const char kMusicFile[] = "data/compilation.mp3";
+
 extern FSOUND_STREAM* g_musicStream;
 extern double g_musicTime;
 

@@ -68,7 +68,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       g_hglrc = wglCreateContext(g_hdc);
       wglMakeCurrent(g_hdc, g_hglrc);
       initGLState();
-      SetTimer(hwnd, 0, 40, nullptr);
+      SetTimer(hwnd, 0, kFrameStepMs, nullptr);
       return 0;
 
     case WM_TIMER:

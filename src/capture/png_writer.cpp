@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/winapi/backend.h"
+#include "capture/png_writer.h"
 
 namespace {
 // libpng reports errors through this and a longjmp back to the writer.

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <vector>
 
+#include "app/app.h"
+
 namespace {
 pid_t g_encoder = -1;
 int g_encoderInput = -1;
@@ -51,13 +53,14 @@ bool videoEncoderAvailable(std::string* why) {
 }
 
 bool videoPipeOpen(const std::string& path, int width, int height, const char* musicPath, double musicOffsetSeconds) {
-  char size[32], offset[32];
+  char size[32], offset[32], rate[16];
   std::snprintf(size, sizeof(size), "%dx%d", width, height);
+  std::snprintf(rate, sizeof(rate), "%u", 1000u / kFrameStepMs);  // one frame a step: 25 a second
   std::snprintf(offset, sizeof(offset), "%.3f", musicOffsetSeconds);
   bool mp4 = endsWith(path, ".mp4");
   std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
                                    // the frames, as they come from the offscreen buffer
-                                   "-f", "rawvideo", "-pix_fmt", "rgb0", "-video_size", size, "-framerate", "25",
+                                   "-f", "rawvideo", "-pix_fmt", "rgb0", "-video_size", size, "-framerate", rate,
                                    "-i", "pipe:0",
                                    // the music from the first frame's time on, then silence: a
                                    // track shorter than the range must not cut the video

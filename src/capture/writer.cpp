@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "capture/png_writer.h"
 #include "capture/video_pipe.h"
-#include "platform/winapi/backend.h"
 
 namespace {
 // Enough buffers to ride over the encoder's bursts (its look-ahead takes several frames at once)

@@ -166,7 +166,7 @@ void renderFrame() {
 
   // 2. Opening: white fade, tile wall and caged box, the sliding panels from 1 s.
   //    Full viewport and the window's default projection.
-  if (g_musicTime > 0.1 && g_musicTime < 28.0) {
+  if (inWindow(kOpeningWindow, g_musicTime)) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     drawWhiteFade(0.04);
@@ -176,7 +176,7 @@ void renderFrame() {
 
   // 3. Grid model room; from 36.5 s its viewport shrinks while the side panel slides in from
   //    the right and then the top panel slides down into the upper-left quarter.
-  if (g_musicTime >= 28.0 && g_musicTime <= 69.0) {
+  if (inWindow(kGridRoomWindow, g_musicTime)) {
     if (g_musicTime > 36.5) {
       g_mainViewWidth -= g_mainViewStepX;
       if (g_mainViewWidth <= 320.0f) {
@@ -205,7 +205,7 @@ void renderFrame() {
 
   // 4. Flipping slab and kite star, sliding in from the left. No reset: until 69 s it is seen
   //    through the matrix the last rosette left.
-  if (g_musicTime > 65.0 && g_musicTime <= 90.0) {
+  if (inWindow(kSlabKitesWindow, g_musicTime)) {
     if (g_slideX >= 0.0f) g_slideStep = 0.0f;
     g_slideX += g_slideStep;
     glViewport(0, 0, 640, 480);
@@ -218,7 +218,7 @@ void renderFrame() {
   }
 
   // 5. Funnel burst.
-  if (g_musicTime > 126.0 && g_musicTime <= 130.0) {
+  if (inWindow(kFunnelBurstWindow, g_musicTime)) {
     glViewport(0, 0, 640, 480);
     glLoadIdentity();
     drawFunnelBurst();
@@ -227,7 +227,7 @@ void renderFrame() {
 
   // 6. Clock hall along the camera path; from 127.5 s its viewport shrinks into the centre
   //    and, once the height would be negative, the full viewport of block 5 stays.
-  if (g_musicTime > 90.0 && g_musicTime < 128.5) {
+  if (inWindow(kClockHallWindow, g_musicTime)) {
     if (g_clockViewWidth >= 0.0f && g_clockViewHeight >= 0.0f)
       glViewport((GLint)g_clockViewX, (GLint)g_clockViewY, (GLsizei)g_clockViewWidth,
                  (GLsizei)g_clockViewHeight);
@@ -244,7 +244,7 @@ void renderFrame() {
   }
 
   // 7. Ring tube flight, with the rosette over it from 139 s.
-  if (g_musicTime >= 130.0 && g_musicTime <= 148.0) {
+  if (inWindow(kRingTubeWindow, g_musicTime)) {
     glViewport(0, 0, 640, 480);
     glLoadIdentity();
     drawRingTubeScene();
@@ -255,19 +255,19 @@ void renderFrame() {
   }
 
   // 8. Title board: it sets its own viewport and camera.
-  if (g_musicTime > 148.0 && g_musicTime <= 176.0) {
+  if (inWindow(kTitleBoardWindow, g_musicTime)) {
     drawTitleBoardScene(0, 0, 640, 480);
   }
 
   // 9. Water-ceiling room with a bouncing field of view; the credits over it from 193 s.
-  if (g_musicTime > 176.0) {
+  if (inWindow(kWaterRoomWindow, g_musicTime)) {
     if (g_bounceFov > 120.0f || g_bounceFov < 90.0f) g_bounceFovStep = -g_bounceFovStep;
     g_bounceFov += g_bounceFovStep;
     g_fovY = g_bounceFov;
     glViewport(0, 0, 640, 480);
     setProjection(g_fovY, 1000.0);
     drawWaterRoomScene();
-    if (g_musicTime > 193.0) {
+    if (inWindow(kCreditsWindow, g_musicTime)) {
       g_fovY = 45.0;
       glViewport(0, 0, 640, 480);
       setProjection(45.0, 1000.0);
@@ -276,6 +276,6 @@ void renderFrame() {
   }
 
   // 10. End of the run.
-  if (g_musicTime > 233.0) DestroyWindow(g_hwnd);
+  if (g_musicTime > kShowEndSeconds) DestroyWindow(g_hwnd);
   glFlush();
 }

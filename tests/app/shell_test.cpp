@@ -15,7 +15,8 @@
 #include "app/music.h"
 #include "platform/gl/offscreen.h"
 #include "platform/time/virtual_time.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/headless_backend.h"
+#include "platform/winapi/sdl_backend.h"
 
 namespace {
 std::vector<std::string> g_calls;

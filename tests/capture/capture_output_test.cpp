@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "capture/png_writer.h"
+#include "capture/video_pipe.h"
 #include "capture/writer.h"
 #include "platform/gl/offscreen.h"
-#include "capture/video_pipe.h"
-#include "platform/winapi/backend.h"
 
 namespace {
 std::string scratchDir() {

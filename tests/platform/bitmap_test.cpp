@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/winapi/gdi_objects.h"
 #include "platform/gl/offscreen.h"
 #include "platform/win32.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/winapi/headless_backend.h"
 
 namespace {
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/win32.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/sdl_backend.h"
 
 namespace {
 std::pair<UINT, WPARAM> keyMessage(SDL_Keycode key, SDL_Scancode position, Uint16 modifiers = KMOD_NONE) {

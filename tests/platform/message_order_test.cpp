@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/headless_backend.h"
 
 namespace {
 std::vector<UINT> g_seen;

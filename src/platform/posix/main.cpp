@@ -11,11 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "capture/bench.h"
+#include "capture/run.h"
 #include "capture/video_pipe.h"
 #include "platform/time/virtual_time.h"
 #include "platform/wall_clock.h"
 #include "platform/win32.h"
-#include "platform/winapi/backend.h"
+#include "platform/winapi/headless_backend.h"
+#include "platform/winapi/sdl_backend.h"
+#include "timeline/frame.h"
 
 namespace {
 const char kUsage[] =
@@ -26,7 +30,7 @@ const char kUsage[] =
     "  --capture DIR  draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
     "                 and write it as DIR/frame-NNNNN.png\n"
     "  --capture FILE.mp4, --capture FILE.mkv\n"
-    "                 the same frames encoded by ffmpeg at 25 fps with data/compilation.mp3 as the\n"
+    "                 the same frames encoded by ffmpeg at 25 fps with the show's music as the\n"
     "                 sound track, frame N at N x 0.040 s (H.264 with AAC, or with FLAC for .mkv)\n"
     "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
     "                 per schedule window and a summary line\n"
@@ -115,11 +119,13 @@ int main(int argc, char** argv) {
   if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");
   if (!at.empty() && rangeGiven) return usageError("--at and --from or --to do not go together");
   if (!at.empty() && videoPathIsVideo(captureDir)) return usageError("--at writes PNG frames: give a directory");
+  char afterEnd[96];
+  std::snprintf(afterEnd, sizeof(afterEnd), "names a time after the end of the show (%g s)", kShowEndSeconds);
   for (double seconds : at)
-    if (seconds > 233.0) return usageError("--at names a time after the end of the show (233 s)");
+    if (seconds > kShowEndSeconds) return usageError((std::string("--at ") + afterEnd).c_str());
   if (from > to) return usageError("--from is after --to");
-  // The show's last frame is the last one at or before 233 s: a later start would draw it all for nothing.
-  if (from > 233.0) return usageError("--from is after the end of the show (233 s)");
+  // The show's last frame is the last one at or before its end: a later start would draw it all for nothing.
+  if (from > kShowEndSeconds) return usageError((std::string("--from ") + afterEnd).c_str());
 
   bool virtualRun = bench || !captureDir.empty();
   bool video = videoPathIsVideo(captureDir);
@@ -136,16 +142,15 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    HeadlessOptions options;
-    options.virtualTime = true;
+    VirtualRunOptions options;
     (video ? options.videoPath : options.captureDir) = captureDir;
     options.fromSeconds = from;
     options.toSeconds = to;
     options.fastForward = fastForward;
     options.atSeconds = at;
     options.bench = bench;
-    headlessBackendConfigure(options);
     virtualTimeEnable();
+    virtualRunStart(options);
     wallClockPinUnlessSet("12:34:56");  // reproducible frames unless KS_FIXED_TIME says otherwise
     g_nativeBackend = &g_headlessBackend;
   } else {
@@ -159,12 +164,12 @@ int main(int argc, char** argv) {
   }
 
   int status = WinMain(nullptr, nullptr, argv[0], SW_SHOW);
-  if (virtualRun && !headlessBackendFinish() && status == 0) status = 1;
+  if (virtualRun && !virtualRunFinish() && status == 0) status = 1;
   if (bench) {
     double firstPaint = platformFirstPaintSeconds();
     if (firstPaint > 0.0) std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n",
                                       (firstPaint - launched) * 1000.0);
-    headlessBackendPrintBench();
+    benchPrintReport();
   }
   return status;
 }

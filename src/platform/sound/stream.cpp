@@ -38,8 +38,6 @@ struct FSOUND_STREAM {
 };
 
 namespace {
-bool g_virtualTime = false;
-int g_virtualMs = 0;
 bool g_initialised = false;
 const AudioOutput* g_output = nullptr;
 bool g_outputStarted = false;
@@ -122,11 +120,6 @@ void reportEnd(FSOUND_STREAM* stream, int positionMs) {
 }
 }  // namespace
 
-void virtualTimeEnable() { g_virtualTime = true; }
-bool virtualTimeEnabled() { return g_virtualTime; }
-void virtualTimeSetMs(int ms) { g_virtualMs = ms; }
-int virtualTimeMs() { return g_virtualMs; }
-
 signed char FSOUND_SetOutput(int) { return 1; }
 signed char FSOUND_SetDriver(int) { return 1; }
 
@@ -134,7 +127,7 @@ signed char FSOUND_Init(int mixRate, int, unsigned int) {
   if (g_initialised) return 1;
   g_mixRate = mixRate > 0 ? mixRate : 44100;
   if (mpg123_init() != MPG123_OK) return 0;
-  if (!g_virtualTime) {
+  if (!virtualTimeEnabled()) {
     std::string why;
     g_output = &g_deviceAudioOutput;
     if (!g_output->open(g_mixRate, fillFromStream, &why)) {
@@ -163,7 +156,7 @@ FSOUND_STREAM* FSOUND_Stream_OpenFile(const char* name, unsigned int, int length
   FSOUND_STREAM* stream = new FSOUND_STREAM();
   stream->name = name;
   stream->decoder = decoder;
-  if (g_virtualTime) {
+  if (virtualTimeEnabled()) {
     // Nothing is played: the length is all a virtual stream needs of the track.
     mpg123_scan(decoder);
     off_t frames = mpg123_length(decoder);
@@ -183,7 +176,7 @@ signed char FSOUND_SetSFXMasterVolume(int volume) {
 // Returns the channel the stream plays on (always 0: one stream at a time), -1 on failure.
 int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
   if (!stream) return -1;
-  if (g_virtualTime) {
+  if (virtualTimeEnabled()) {
     stream->playing = true;
     return 0;
   }
@@ -203,9 +196,9 @@ int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
 
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
   if (!stream) return 0;
-  if (g_virtualTime) {
-    reportEnd(stream, g_virtualMs);
-    return g_virtualMs;
+  if (virtualTimeEnabled()) {
+    reportEnd(stream, virtualTimeMs());
+    return virtualTimeMs();
   }
   if (!stream->playing || !g_output) return stream->lastReportedMs;
   int64_t heard = g_output->heardFrames() - stream->startHeard;

@@ -1,6 +1,8 @@
 // Virtual music time: instead of following the sound device, every open stream reports a
 // position set by the caller. Used by the virtual-time run (capture, benchmark) and by tests
-// that draw frames at exact music times.
+// that draw frames at exact music times. Served by virtual_time.cpp; sound/stream.cpp and
+// wall_clock.cpp read it.
+// Use: virtualTimeEnable before FSOUND_Init, then virtualTimeSetMs before each frame.
 #pragma once
 
 // Switches the sound calls to virtual time; call before FSOUND_Init. FSOUND_Init then needs no

@@ -30,7 +30,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/winapi/backend.h"
+#include "platform/winapi/sdl_backend.h"
 
 namespace {
 SDL_Window* g_sdlWindow = nullptr;

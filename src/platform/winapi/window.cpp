@@ -16,8 +16,9 @@
 #include <map>
 #include <string>
 
-#include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/backend.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/winapi/sdl_backend.h"
 
 const NativeBackend* g_nativeBackend = &g_sdlBackend;
 
