@@ -12,6 +12,7 @@
 # its way out (an end, a failure or the guard's SIGTERM) it ends the prefix's wineserver, which
 # detaches itself, and removes its scratch directory.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 # (Paths made absolute: the checks run programs from other directories.)
 ZIP="$(realpath -m "$1")"
 WINE_DIR="$(realpath -m "$2")"
@@ -21,7 +22,6 @@ export WINEPREFIX="$WINE_DIR/prefix"
 export WINEDEBUG=-all
 # No menu entries or file associations in the home directory of whoever runs the suite.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The outer run: the check itself, on an X server of its own.
 if [ -z "${KS_IN_XVFB:-}" ]; then
@@ -30,8 +30,8 @@ if [ -z "${KS_IN_XVFB:-}" ]; then
   done
   [ -f "$ZIP" ] || fail "no Windows package at $ZIP (the windows.build test makes it)"
   [ -f "$WINEPREFIX/.ks-ready" ] || fail "no Wine prefix at $WINEPREFIX (the windows.prefix test makes it)"
-  exec env KS_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
+need_display "$@"
 
 # The inner run, on the new X server.
 WORK="$(mktemp -d /tmp/ks-wine-XXXXXX)"
@@ -75,34 +75,13 @@ start_show() {
   PID=$!
 }
 
-# Waits up to $2 seconds for process $1 to end; sets STATUS (999: still running).
-wait_exit() {
-  local pid=$1 steps=$(($2 * 20))
-  for _ in $(seq "$steps"); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  if kill -0 "$pid" 2>/dev/null; then STATUS=999; return; fi
-  wait "$pid"
-  STATUS=$?
-}
 
 # The 640x480 screen area at (0, 0), where the show's window is.
 grab() { ffmpeg -loglevel error -y -f x11grab -video_size 640x480 -i "$DISPLAY+0,0" -frames:v 1 "$1"; }
 # Mean brightness (0-255) of a picture.
 brightness() { ffmpeg -loglevel error -i "$1" -vf scale=1:1:flags=area,format=gray -f rawvideo - | od -An -tu1 | tr -d ' \n'; }
-elapsed_ms() { echo $((($(date +%s%N) - $1) / 1000000)); }
 
-# Focuses window $1 and presses the keys after it, as a person at the keyboard would.
-press() {
-  local window=$1
-  shift
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  sleep 0.2
-  xdotool key --delay 100 "$@"
-}
 
-# Waits up to $2 seconds for a visible window titled exactly $1; prints its id.
-find_window() {
-  timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1
-}
 
 # Picture measures for comparing a screenshot under Wine with the Linux capture of the same
 # music time. The show's motions advance a fixed step per drawn frame, and the two runs draw

@@ -6,7 +6,7 @@
 set -u
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../support/checks.sh"
 [ $# -eq 1 ] || fail "usage: $0 WINE_DIR"
 for tool in "$WINE" "$WINESERVER"; do [ -x "$tool" ] || fail "$tool is missing (./setup.sh installs wine64)"; done
 fc-list | grep -q 'Liberation Serif' || fail "Liberation Serif is not installed (./setup.sh installs fonts-liberation)"
