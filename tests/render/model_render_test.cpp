@@ -54,9 +54,7 @@ Material material(uint8_t r, uint8_t g, uint8_t b) {
 
 class ModelRenderTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     makeCornerTexture(5);
     glDisable(GL_TEXTURE_2D);
     glColor3ub(10, 20, 30);

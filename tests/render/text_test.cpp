@@ -15,9 +15,7 @@ namespace {
 
 class TextTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     g_hdc = toHdc(new GdiDc());
     createOutlineFont();
     glDisable(GL_TEXTURE_2D);

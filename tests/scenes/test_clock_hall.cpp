@@ -24,9 +24,7 @@ namespace {
 
 class ClockHallTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     initStageTables();
     loadProjection(45.0, 1000.0);
     glEnable(GL_TEXTURE_2D);

@@ -20,9 +20,7 @@ namespace {
 
 class CreditsTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     g_hdc = toHdc(new GdiDc());
     createOutlineFont();
     // What the timeline sets before the credits.

@@ -17,9 +17,7 @@ namespace {
 
 class FunnelBurstTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     loadProjection(45.0, 1000.0);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);

@@ -8,21 +8,13 @@
 #include "scenes/grid_room.h"
 #include "scenes/scenes.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 #include "timeline/frame.h"
 
 namespace {
 
-class GridRoomTest : public GlTest {
+class GridRoomTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
-  }
-
   // What the frame driver does around the scene.
   void frameCall() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

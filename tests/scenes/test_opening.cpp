@@ -8,20 +8,12 @@
 #include "scenes/opening.h"
 #include "scenes/scenes.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 
 namespace {
 
-class OpeningTest : public GlTest {
+class OpeningTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
-  }
-
   // Scale of the cage frame left behind: the length of the matrix's first column.
   static double leftScale() {
     GLdouble m[16];

@@ -16,9 +16,7 @@ namespace {
 
 class RingTubeTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     // The projection the timeline leaves for this scene.
     loadProjection(45.0, 1000.0);
     glEnable(GL_DEPTH_TEST);

@@ -78,9 +78,7 @@ PhaseCounts classify(const std::vector<FeedbackPolygon>& polygons) {
 
 class SlabKitesTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     projection(45.0);
     glEnable(GL_TEXTURE_2D);
   }

@@ -9,18 +9,14 @@
 #include "scenes/scenes.h"
 #include "scenes/sliding_panels.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 
 namespace {
 
-class SlidingPanelsTest : public GlTest {
+class SlidingPanelsTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
+  void prepare() override {
+    WindowStartTest::prepare();
     // One dark-grey 1x1 picture for all three panel slots: a drawn panel multiplies the white
     // background down to 64.
     glGenTextures(1, &dark_);

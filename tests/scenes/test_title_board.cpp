@@ -19,9 +19,7 @@ namespace {
 
 class TitleBoardTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     loadProjection(45.0, 1000.0);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);

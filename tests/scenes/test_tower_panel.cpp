@@ -6,20 +6,11 @@
 #include "scenes/scenes.h"
 #include "scenes/tower_panel.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 
 namespace {
 
-class TowerPanelTest : public GlTest {
- protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
-  }
-};
+class TowerPanelTest : public WindowStartTest {};
 
 TEST_F(TowerPanelTest, CameraRisesForOneHundredFiftySixCallsThenOrbitShrinksToMinusTwentyAndAHalf) {
   int riseStoppedOn = 0, radiusSettledOn = 0;

@@ -5,18 +5,14 @@
 #include "scenes/scenes.h"
 #include "scenes/tunnel_panel.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 
 namespace {
 
-class TunnelPanelTest : public GlTest {
+class TunnelPanelTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
+  void prepare() override {
+    WindowStartTest::prepare();
     glColor3f(1.0f, 1.0f, 1.0f);
   }
 

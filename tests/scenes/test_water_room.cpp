@@ -18,9 +18,7 @@ namespace {
 
 class WaterRoomTest : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     loadProjection(100.0, 1000.0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

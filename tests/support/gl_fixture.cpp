@@ -17,6 +17,7 @@ bool glContextRequired() {
 void GlTest::SetUp() {
   KS_REQUIRE_OFFSCREEN(640, 480);
   glViewport(0, 0, 640, 480);
+  prepare();
 }
 
 void GlTest::TearDown() { offscreenDestroy(); }

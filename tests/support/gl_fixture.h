@@ -20,10 +20,13 @@
   } while (0)
 bool glContextRequired();
 
+// Use: derive a fixture and put its own start state in prepare(), which runs once the context
+// is current (and not when the test is skipped for the lack of one).
 class GlTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  virtual void prepare() {}
 
   // The frame driver's projection: fovY degrees, aspect 4/3, near 0.1, far farPlane; then an
   // identity modelview.

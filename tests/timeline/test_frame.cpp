@@ -15,21 +15,17 @@
 #include "scenes/opening.h"
 #include "scenes/tower_panel.h"
 #include "scenes/tunnel_panel.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 #include "timeline/frame.h"
 #include "timeline/overlays.h"
 
 namespace {
 
-class FrameTest : public GlTest {
+class FrameTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start: initial GL state and the default projection; a virtual-time stream
-    // whose position the test sets.
-    initGLState();
-    resizeView(640, 480);
+  void prepare() override {
+    WindowStartTest::prepare();
+    // A virtual-time stream whose position the test sets.
     virtualTimeEnable();
     ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
     g_musicStream = FSOUND_Stream_OpenFile("data/compilation.mp3", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);

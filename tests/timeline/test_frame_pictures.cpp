@@ -15,22 +15,19 @@
 #include "app/music.h"
 #include "platform/fsound.h"
 #include "platform/time/virtual_time.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 #include "timeline/frame.h"
 
 namespace {
 
-class FramePictureTest : public GlTest {
+class FramePictureTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     const char* build = std::getenv("KS_BUILD_DIR");
     struct stat info;
     if (!build || chdir(build) != 0 || stat("data/wall.jpg", &info) != 0)
       GTEST_SKIP() << "no generated data directory (build the content target)";
-    initGLState();
-    resizeView(640, 480);
+    WindowStartTest::prepare();
     loadAssets();
     virtualTimeEnable();
     ASSERT_TRUE(FSOUND_Init(44100, 16, 0));

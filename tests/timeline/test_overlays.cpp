@@ -7,19 +7,15 @@
 
 #include "app/assets.h"
 #include "app/app.h"
-#include "support/gl_fixture.h"
+#include "support/window_start.h"
 #include "timeline/overlays.h"
 
 namespace {
 
-class OverlayTest : public GlTest {
+class OverlayTest : public WindowStartTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
-    // The window's start state: initial GL state and the default 45-degree projection.
-    initGLState();
-    resizeView(640, 480);
+  void prepare() override {
+    WindowStartTest::prepare();
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
   }
 };
