@@ -186,42 +186,48 @@ bool ModelLoader::loadModel(Model& model, const char* path) {
   return true;
 }
 
-void ModelLoader::processChunk(Model& model, Chunk* parent) {
+template <typename Handle>
+void ModelLoader::walkSubChunks(Chunk* parent, Handle handle) {
   if (++depth > MAX_DEPTH) fail("chunks nested deeper than %d levels", MAX_DEPTH);
   currentChunk = new Chunk();
   while (!failed && parent->bytesRead < parent->length) {
     if (!readSubChunk(currentChunk, parent)) break;
+    if (!handle(currentChunk)) skipData(remaining(currentChunk), currentChunk);
+    parent->bytesRead += currentChunk->bytesRead;
+  }
+  delete currentChunk;
+  currentChunk = parent;
+  depth--;
+}
 
-    switch (currentChunk->id) {
+void ModelLoader::processChunk(Model& model, Chunk* parent) {
+  walkSubChunks(parent, [&](Chunk* chunk) {
+    switch (chunk->id) {
       case CHUNK_VERSION: {
         // A 4-byte version; anything longer is skipped.
         unsigned char bytes[4] = {};
-        uint32_t size = remaining(currentChunk) < 4 ? remaining(currentChunk) : 4;
-        if (readData(bytes, size, currentChunk) && le32(bytes) > 3)
+        uint32_t size = remaining(chunk) < 4 ? remaining(chunk) : 4;
+        if (readData(bytes, size, chunk) && le32(bytes) > 3)
           MessageBoxA(NULL, "This 3DS file is over version 3 so it may load incorrectly",
                       "Warning", MB_OK);
-        skipData(remaining(currentChunk), currentChunk);
-        break;
+        return false;
       }
 
-      case CHUNK_EDITOR: {
+      case CHUNK_EDITOR:
         // The first sub-chunk (the mesh version) is read whole and ignored.
-        if (remaining(currentChunk) >= CHUNK_HEADER_SIZE && readSubChunk(tempChunk, currentChunk)) {
+        if (remaining(chunk) >= CHUNK_HEADER_SIZE && readSubChunk(tempChunk, chunk)) {
           skipData(remaining(tempChunk), tempChunk);
-          currentChunk->bytesRead += tempChunk->bytesRead;
+          chunk->bytesRead += tempChunk->bytesRead;
         }
-        Chunk* editor = currentChunk;
-        processChunk(model, editor);
-        break;
-      }
+        processChunk(model, chunk);
+        return true;
 
       case CHUNK_OBJECT: {
         model.objectCount++;
         model.objects.push_back(ModelObject{});
         ModelObject& object = model.objects.back();
         readString(object.name);
-        Chunk* objectChunk = currentChunk;
-        processObjectChunk(model, object, objectChunk);
+        processObjectChunk(model, object, chunk);
         // The renderer indexes vertices, normals and texture coordinates by face index.
         for (int f = 0; f < object.faceCount && !failed; f++)
           for (int k = 0; k < 3; k++)
@@ -233,99 +239,63 @@ void ModelLoader::processChunk(Model& model, Chunk* parent) {
         if (!failed && object.texCoords && object.texCoordCount < object.vertexCount)
           fail("object \"%s\": %d texture coordinates for %d vertices", object.name,
                object.texCoordCount, object.vertexCount);
-        break;
+        return true;
       }
 
-      case CHUNK_MATERIAL: {
+      case CHUNK_MATERIAL:
         model.materialCount++;
         model.materials.push_back(Material{});
-        Chunk* materialChunk = currentChunk;
-        processMaterialChunk(model, materialChunk);
-        break;
-      }
-
-      default:
-        skipData(remaining(currentChunk), currentChunk);
-        break;
+        processMaterialChunk(model, chunk);
+        return true;
     }
-
-    parent->bytesRead += currentChunk->bytesRead;
-  }
-  delete currentChunk;
-  currentChunk = parent;
-  depth--;
+    return false;
+  });
 }
 
 void ModelLoader::processObjectChunk(Model& model, ModelObject& object, Chunk* parent) {
-  if (++depth > MAX_DEPTH) fail("chunks nested deeper than %d levels", MAX_DEPTH);
-  currentChunk = new Chunk();
-  while (!failed && parent->bytesRead < parent->length) {
-    if (!readSubChunk(currentChunk, parent)) break;
-
-    switch (currentChunk->id) {
-      case CHUNK_MESH: {
-        Chunk* mesh = currentChunk;
-        processObjectChunk(model, object, mesh);
-        break;
-      }
+  walkSubChunks(parent, [&](Chunk* chunk) {
+    switch (chunk->id) {
+      case CHUNK_MESH:
+        processObjectChunk(model, object, chunk);
+        return true;
       case CHUNK_VERTICES:
-        readVertices(object, currentChunk);
-        break;
+        readVertices(object, chunk);
+        return true;
       case CHUNK_FACES:
         // Only the face data is consumed: the sub-chunks after it (material groups) are met
         // next by this loop as if they were siblings.
-        readFaces(object, currentChunk);
-        break;
+        readFaces(object, chunk);
+        return true;
       case CHUNK_FACE_MATERIAL:
-        readObjectMaterial(model, object, currentChunk);
-        break;
+        readObjectMaterial(model, object, chunk);
+        return true;
       case CHUNK_TEXCOORDS:
-        readTexCoords(object, currentChunk);
-        break;
-      default:
-        skipData(remaining(currentChunk), currentChunk);
-        break;
+        readTexCoords(object, chunk);
+        return true;
     }
-
-    parent->bytesRead += currentChunk->bytesRead;
-  }
-  delete currentChunk;
-  currentChunk = parent;
-  depth--;
+    return false;
+  });
 }
 
 void ModelLoader::processMaterialChunk(Model& model, Chunk* parent) {
-  if (++depth > MAX_DEPTH) fail("chunks nested deeper than %d levels", MAX_DEPTH);
-  currentChunk = new Chunk();
-  while (!failed && parent->bytesRead < parent->length) {
-    if (!readSubChunk(currentChunk, parent)) break;
+  walkSubChunks(parent, [&](Chunk* chunk) {
     Material& material = model.materials.back();
-
-    switch (currentChunk->id) {
+    switch (chunk->id) {
       case CHUNK_MATERIAL_NAME:
-        readNameField(material.name, currentChunk);
-        break;
+        readNameField(material.name, chunk);
+        return true;
       case CHUNK_DIFFUSE:
-        readColor(material, currentChunk);
-        break;
-      case CHUNK_TEXTURE_MAP: {
-        Chunk* map = currentChunk;
-        processMaterialChunk(model, map);
-        break;
-      }
+        readColor(material, chunk);
+        return true;
+      case CHUNK_TEXTURE_MAP:
+        processMaterialChunk(model, chunk);
+        return true;
       case CHUNK_MAP_FILE:
-        readNameField(material.textureFile, currentChunk);
-        break;
-      default:
-        skipData(remaining(currentChunk), currentChunk);
-        break;
+        readNameField(material.textureFile, chunk);
+        return true;
     }
-
-    parent->bytesRead += currentChunk->bytesRead;
-  }
-  delete currentChunk;
-  currentChunk = parent;
-  depth--;
+    return false;
+  });
 }
 
 // Name and map-file chunks hold their text and its terminator: at most 255 bytes in all.

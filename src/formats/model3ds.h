@@ -54,6 +54,10 @@ class ModelLoader {
   void processChunk(Model& model, Chunk* parent);
   void processObjectChunk(Model& model, ModelObject& object, Chunk* parent);
   void processMaterialChunk(Model& model, Chunk* parent);
+  // Reads the sub-chunks of `parent` one after another into currentChunk; `handle` consumes
+  // those it knows and returns false for the others, which are skipped.
+  template <typename Handle>
+  void walkSubChunks(Chunk* parent, Handle handle);
   void readVertices(ModelObject& object, Chunk* chunk);
   void readFaces(ModelObject& object, Chunk* chunk);
   void readTexCoords(ModelObject& object, Chunk* chunk);

@@ -8,66 +8,31 @@
 // Each face is one quad anchored at its corner with the largest y, the largest z and the
 // smallest x. The vertex order is counter-clockwise seen from +z, +x or +y; the winding set
 // before the quad picks which side is the front, so a box built from the six faces has every
-// front side pointing outwards.
+// front side pointing outwards. A plain face shows its picture once: the tiled face with a
+// repeat of 1.
 
 void drawFrontFace(float x, float y, float z, float width, float height) {
-  glFrontFace(GL_CCW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y - height, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x + width, y - height, z);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x + width, y, z);
-  glEnd();
+  drawFrontFaceTiled(x, y, z, width, height, 1.0f);
 }
 
 void drawBackFace(float x, float y, float z, float width, float height) {
-  glFrontFace(GL_CW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y - height, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x + width, y - height, z);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x + width, y, z);
-  glEnd();
+  drawBackFaceTiled(x, y, z, width, height, 1.0f);
 }
 
 void drawRightFace(float x, float y, float z, float height, float depth) {
-  glFrontFace(GL_CCW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y - height, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x, y - height, z - depth);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x, y, z - depth);
-  glEnd();
+  drawRightFaceTiled(x, y, z, height, depth, 1.0f);
 }
 
 void drawLeftFace(float x, float y, float z, float height, float depth) {
-  glFrontFace(GL_CW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y - height, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x, y - height, z - depth);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x, y, z - depth);
-  glEnd();
+  drawLeftFaceTiled(x, y, z, height, depth, 1.0f);
 }
 
 void drawTopFace(float x, float y, float z, float width, float depth) {
-  glFrontFace(GL_CCW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x + width, y, z);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x + width, y, z - depth);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z - depth);
-  glEnd();
+  drawTopFaceTiled(x, y, z, width, depth, 1.0f);
 }
 
 void drawBottomFace(float x, float y, float z, float width, float depth) {
-  glFrontFace(GL_CW);
-  glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f); glVertex3f(x, y, z);
-    glTexCoord2f(1.0f, 0.0f); glVertex3f(x + width, y, z);
-    glTexCoord2f(1.0f, 1.0f); glVertex3f(x + width, y, z - depth);
-    glTexCoord2f(0.0f, 1.0f); glVertex3f(x, y, z - depth);
-  glEnd();
+  drawBottomFaceTiled(x, y, z, width, depth, 1.0f);
 }
 
 // The tiled faces: the same quads with every texture coordinate 1 replaced by `repeat`,
