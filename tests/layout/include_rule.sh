@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The include rule of the source tree (CONVENTIONS.md, Layout): what each folder may include.
+#   include_rule.sh SRC_DIR
+# Prints every include that breaks the rule and fails when there is one.
+set -u
+cd "$1" || { echo "FAIL: no source tree at $1" >&2; exit 1; }
+broken=0
+# check FOLDER ALLOWED_REGEX: every quoted include of the folder's files must match.
+check() {
+  local folder=$1 allowed=$2 line
+  while IFS= read -r line; do
+    echo "not allowed in $folder/: $line" >&2
+    broken=1
+  done < <(grep -rHn '#include "' "$folder" | grep -vE "#include \"($allowed)[^\"]*\"")
+}
+show='app/|timeline/|scenes/|render/|formats/'
+top='platform/(win32|fsound|wall_clock)\.h'
+for folder in app timeline scenes render formats; do check "$folder" "$show|$top"; done
+for service in sound time gl; do check "platform/$service" "platform/$service/|$top|platform/time/virtual_time\.h"; done
+check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platform/gl/offscreen\.h"
+check platform/posix "platform/|capture/|timeline/frame\.h|app/music\.h|app/app\.h"
+check capture "capture/|platform/|timeline/frame\.h|app/music\.h|app/app\.h"
+# No loose sources at the platform's top: a file belongs to the folder of its service.
+for file in platform/*; do
+  [ -d "$file" ] || [[ "$file" =~ ^platform/(win32|fsound|wall_clock)\.h$ ]] ||
+    { echo "not in a service folder: $file" >&2; broken=1; }
+done
+[ "$broken" = 0 ] || { echo "FAIL: the include rule is broken (CONVENTIONS.md, Layout)" >&2; exit 1; }
+echo "include rule holds"
