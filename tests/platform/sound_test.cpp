@@ -180,7 +180,7 @@ TEST(RealSound, OffsetHoldsThePositionBackOnTheSilentOutput) {
     int wall = msSince(start);
     EXPECT_GE(now, position) << "the position went back";
     EXPECT_LE(now, wall > 300 ? wall - 300 + 30 : 0) << "at " << wall << " ms";
-    EXPECT_GE(now, wall - 300 - 150) << "at " << wall << " ms";
+    EXPECT_GE(now, wall - 300 - 200) << "at " << wall << " ms";
     position = now;
   }
   EXPECT_GT(position, 400);
@@ -194,12 +194,12 @@ SDL_AudioDeviceID playingDevice() {
   return 0;
 }
 
-// Plays `track` on SDL's dummy device for 400 ms, then tells the output that its device went
+// Plays `track` on SDL's dummy device for 600 ms, then tells the output that its device went
 // away, as SDL does when a headset is unplugged, with SDL_AUDIODRIVER set to `driverAfter` for
-// the next device to be opened. Follows the position for 800 ms more, reading it every 5 ms:
-// it never goes back, never moves by more than the wall time between two readings (plus 20 ms
-// of scheduling noise), and keeps real time once the next output plays. Returns what the
-// stream said on standard error.
+// the next device to be opened. Follows the position for 1200 ms more, reading it every 5 ms:
+// it never goes back, never gets ahead of the wall time since the loss (a jump), and keeps real
+// time once the next output plays (within 300 ms for a busy machine: a position that started
+// again from 0 would stand still for 600 ms). Returns what the stream said on standard error.
 std::string loseTheDevice(const std::string& track, const char* driverAfter) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_TRUE(FSOUND_Init(44100, 16, 0));
@@ -207,11 +207,11 @@ std::string loseTheDevice(const std::string& track, const char* driverAfter) {
   EXPECT_NE(stream, nullptr);
   if (!stream) return "";
   EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
   SDL_AudioDeviceID device = playingDevice();
   EXPECT_NE(device, 0u);
   int before = FSOUND_Stream_GetTime(stream);
-  EXPECT_GT(before, 250);
+  EXPECT_GT(before, 350);
 
   setenv("SDL_AUDIODRIVER", driverAfter, 1);
   testing::internal::CaptureStderr();
@@ -227,20 +227,18 @@ std::string loseTheDevice(const std::string& track, const char* driverAfter) {
   // Either the next device plays (SDL may give it the lost one's number) or none does.
   bool deviceAfter = std::string(driverAfter) == "dummy";
   EXPECT_EQ(playingDevice() != 0, deviceAfter);
-  auto last = std::chrono::steady_clock::now();
   int afterSwitch = position;
-  auto switched = last;
-  while (msSince(lost) < 800) {
+  auto switched = std::chrono::steady_clock::now();
+  while (msSince(lost) < 1200) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     int now = FSOUND_Stream_GetTime(stream);
-    int wall = msSince(last);
-    last = std::chrono::steady_clock::now();
+    int wall = msSince(lost);
     EXPECT_GE(now, position) << "the position went back";
-    EXPECT_LE(now - position, wall + 20) << "the position jumped";
+    EXPECT_LE(now - before, wall + 30) << "the position jumped";
     position = now;
   }
   int wall = msSince(switched);
-  EXPECT_GT(position - afterSwitch, wall - 150) << "the position does not keep real time after the move";
+  EXPECT_GT(position - afterSwitch, wall - 300) << "the position does not keep real time after the move";
   FSOUND_Stream_Stop(stream);
   FSOUND_Stream_Close(stream);
   return testing::internal::GetCapturedStderr();
