@@ -21,8 +21,8 @@ int64_t heardFromCallback(int64_t framesAtCallback, int64_t framesAsked, double 
 int offsetPositionMs(int heardMs, int offsetMs);
 
 // The user's offset in milliseconds, from --audio-offset (set before the sound starts) or else
-// the environment variable KS_AUDIO_OFFSET_MS; 0 when neither is given. A value that does not
-// parse, or lies outside the accepted range, is said once on standard error and ignored.
+// the environment variable KS_AUDIO_OFFSET_MS; 0 when neither is given. A variable that does
+// not parse, or lies outside the accepted range, is said once on standard error and ignored.
 const int kAudioOffsetLimitMs = 5000;
 void audioOffsetSetMs(int ms);
 int audioOffsetMs();
