@@ -25,7 +25,12 @@ void createAppWindow(int width, int height, HINSTANCE instance) {
   mode.dmBitsPerPel = g_colorBits;
   mode.dmPelsWidth = width;
   mode.dmPelsHeight = height;
-  ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+  // Windows 8 and later refuse 16-bit modes: the same 640x480 at the desktop's own depth, which
+  // a mode without DM_BITSPERPEL keeps.
+  if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+    mode.dmFields &= ~DM_BITSPERPEL;
+    ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+  }
 
   g_hwnd = CreateWindowExA(WS_EX_APPWINDOW, "KS", "Kelvo Strand engine", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                            0, 0, width, height, nullptr, nullptr, instance, nullptr);

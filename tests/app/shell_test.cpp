@@ -237,6 +237,29 @@ TEST(StartUp, StageTables) {
   for (int i = 0; i < 5; ++i) EXPECT_EQ(g_stageTableC[i], c[i]);
 }
 
+// Windows 8 and later have no 16-bit modes: the refused switch is asked again for the same
+// 640x480 at the desktop's own depth (no depth given), and the window is still created.
+TEST(StartUp, RefusedSixteenBitModeIsAskedAgainAtTheDesktopsDepth) {
+  useRecordingBackend();
+  g_recording.changeDisplayMode = [](const DEVMODEA* mode) -> LONG {
+    if (!mode) return g_headlessBackend.changeDisplayMode(mode);
+    bool depthGiven = mode->dmFields & DM_BITSPERPEL;
+    g_calls.push_back(std::to_string(mode->dmPelsWidth) + "x" + std::to_string(mode->dmPelsHeight) +
+                      (depthGiven ? " at " + std::to_string(mode->dmBitsPerPel) + " bits" : " at the desktop's depth"));
+    if (!(mode->dmFields & DM_PELSWIDTH) || !(mode->dmFields & DM_PELSHEIGHT)) return DISP_CHANGE_FAILED;
+    return depthGiven && mode->dmBitsPerPel == 16 ? DISP_CHANGE_FAILED : g_headlessBackend.changeDisplayMode(mode);
+  };
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.lpszClassName = "KS";
+  ASSERT_NE(RegisterClassA(&windowClass), 0);
+  createAppWindow(640, 480, nullptr);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"640x480 at 16 bits", "640x480 at the desktop's depth", "context current"}));
+  EXPECT_NE(g_hwnd, nullptr);
+  EXPECT_EQ(g_colorBits, 16);  // the pixel format still asks for what it always did
+}
+
 TEST(StartUp, NoDisplayMeansStatus1WithTheReason) {
   unsetenv("DISPLAY");
   unsetenv("WAYLAND_DISPLAY");

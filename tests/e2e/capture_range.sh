@@ -6,10 +6,12 @@ source "$(dirname "$0")/common.sh"
 make_data
 cd "$WORK"
 "$BIN" --help | grep -q -- '--capture DIR' || fail "--help does not describe --capture"
+"$BIN" --help | grep -q -- '--audio-offset MS' || fail "--help does not describe --audio-offset"
 "$BIN" --bogus 2>/dev/null; [ $? = 2 ] || fail "an unknown option is not a usage error"
 "$BIN" --from 1 2>/dev/null; [ $? = 2 ] || fail "--from without --capture is accepted"
 for bad in "--at 1" "--capture d --at 1,,2" "--capture d --at 1 --from 2" "--capture v.mkv --at 1" \
-           "--capture d --at 240" "--no-fast-forward" "--bench --no-fast-forward"; do
+           "--capture d --at 240" "--no-fast-forward" "--bench --no-fast-forward" "--audio-offset" \
+           "--audio-offset 200ms" "--audio-offset 9000" "--capture d --audio-offset 100" "--bench --audio-offset -50"; do
   "$BIN" $bad 2>/dev/null; [ $? = 2 ] || fail "\"$bad\" is not a usage error"
   [ ! -e d ] && [ ! -e v.mkv ] || fail "\"$bad\" wrote something"
 done

@@ -1,5 +1,6 @@
 // The FSOUND stand-in: virtual streams, and real playback on the device and silent outputs,
-// before and after the end of the track.
+// before and after the end of the track, with the user's offset, and when the device goes away.
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "platform/fsound.h"
+#include "platform/sound/heard_clock.h"
 #include "platform/time/virtual_time.h"
 
 namespace {
@@ -155,4 +157,110 @@ TEST(RealSound, WhatIsNotMusicGivesNoStream) {
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
   EXPECT_EQ(openTrack("/nonexistent/compilation.mp3"), nullptr);
   EXPECT_EQ(openTrack(dir + "/text.mp3"), nullptr);
+}
+
+// With the user's offset the position lags the heard one by it: at the start it holds at 0,
+// then it follows real time that much behind.
+TEST(RealSound, OffsetHoldsThePositionBackOnTheSilentOutput) {
+  std::string track = makeTrack(3.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  audioOffsetSetMs(300);
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
+  testing::internal::GetCapturedStderr();
+  FSOUND_STREAM* stream = openTrack(track);
+  ASSERT_NE(stream, nullptr);
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+  int position = 0;
+  while (msSince(start) < 900) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    int now = FSOUND_Stream_GetTime(stream);
+    int wall = msSince(start);
+    EXPECT_GE(now, position) << "the position went back";
+    EXPECT_LE(now, wall > 300 ? wall - 300 + 30 : 0) << "at " << wall << " ms";
+    EXPECT_GE(now, wall - 300 - 200) << "at " << wall << " ms";
+    position = now;
+  }
+  EXPECT_GT(position, 400);
+}
+
+namespace {
+// The SDL output the stream plays on: the one open device that plays.
+SDL_AudioDeviceID playingDevice() {
+  for (SDL_AudioDeviceID id = 1; id < 64; ++id)
+    if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) return id;
+  return 0;
+}
+
+// Plays `track` on SDL's dummy device for 600 ms, then tells the output that its device went
+// away, as SDL does when a headset is unplugged, with SDL_AUDIODRIVER set to `driverAfter` for
+// the next device to be opened. Follows the position for 1200 ms more, reading it every 5 ms:
+// it never goes back, never gets ahead of the wall time since the loss (a jump), and keeps real
+// time once the next output plays (within 300 ms for a busy machine: a position that started
+// again from 0 would stand still for 600 ms). Returns what the stream said on standard error.
+std::string loseTheDevice(const std::string& track, const char* driverAfter) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  EXPECT_TRUE(FSOUND_Init(44100, 16, 0));
+  FSOUND_STREAM* stream = openTrack(track);
+  EXPECT_NE(stream, nullptr);
+  if (!stream) return "";
+  EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  SDL_AudioDeviceID device = playingDevice();
+  EXPECT_NE(device, 0u);
+  int before = FSOUND_Stream_GetTime(stream);
+  EXPECT_GT(before, 350);
+
+  setenv("SDL_AUDIODRIVER", driverAfter, 1);
+  testing::internal::CaptureStderr();
+  SDL_Event event = {};
+  event.adevice.type = SDL_AUDIODEVICEREMOVED;
+  event.adevice.which = device;
+  event.adevice.iscapture = 0;
+  SDL_PushEvent(&event);
+  auto lost = std::chrono::steady_clock::now();
+  int position = FSOUND_Stream_GetTime(stream);  // moves to the next output
+  EXPECT_GE(position, before);
+  EXPECT_LE(position, before + msSince(lost) + 30) << "the position jumped at the loss";
+  // Either the next device plays (SDL may give it the lost one's number) or none does.
+  bool deviceAfter = std::string(driverAfter) == "dummy";
+  EXPECT_EQ(playingDevice() != 0, deviceAfter);
+  int afterSwitch = position;
+  auto switched = std::chrono::steady_clock::now();
+  while (msSince(lost) < 1200) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    int now = FSOUND_Stream_GetTime(stream);
+    int wall = msSince(lost);
+    EXPECT_GE(now, position) << "the position went back";
+    EXPECT_LE(now - before, wall + 30) << "the position jumped";
+    position = now;
+  }
+  int wall = msSince(switched);
+  EXPECT_GT(position - afterSwitch, wall - 300) << "the position does not keep real time after the move";
+  FSOUND_Stream_Stop(stream);
+  FSOUND_Stream_Close(stream);
+  return testing::internal::GetCapturedStderr();
+}
+}  // namespace
+
+// No device opens after the loss: the show goes on on the silent output from where it was.
+TEST(RealSound, DeviceGoingAwayMovesToTheSilentOutputAtTheSamePosition) {
+  std::string track = makeTrack(3.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  std::string said = loseTheDevice(track, "no-such-driver");
+  EXPECT_NE(said.find("FSOUND: the sound device went away at 0."), std::string::npos) << said;
+  EXPECT_NE(said.find("playing silently"), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << "not one line: " << said;
+}
+
+// Another device opens: the show goes on there.
+TEST(RealSound, DeviceGoingAwayMovesToTheNewDefaultDevice) {
+  std::string track = makeTrack(3.0);
+  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  std::string said = loseTheDevice(track, "dummy");
+  EXPECT_NE(said.find("FSOUND: the sound device went away at 0."), std::string::npos) << said;
+  EXPECT_NE(said.find("playing on the default device from there"), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << "not one line: " << said;
 }

@@ -14,6 +14,7 @@
 #include "capture/bench.h"
 #include "capture/run.h"
 #include "capture/video_pipe.h"
+#include "platform/sound/heard_clock.h"
 #include "platform/time/virtual_time.h"
 #include "platform/wall_clock.h"
 #include "platform/win32.h"
@@ -24,9 +25,13 @@
 namespace {
 const char kUsage[] =
     "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
-    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
+    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward] [--audio-offset MS]\n"
     "  (no option)    play the show full screen at 640x480; Escape ends it\n"
     "  --windowed     play it in a 640x480 window, without the display-mode switch\n"
+    "  --audio-offset MS\n"
+    "                 the sound reaches your ears MS milliseconds later than the system says\n"
+    "                 (Bluetooth headphones: about 150 to 250; negative if it comes earlier):\n"
+    "                 the picture waits for it. Overrides KS_AUDIO_OFFSET_MS; -5000 to 5000\n"
     "  --capture DIR  draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
     "                 and write it as DIR/frame-NNNNN.png\n"
     "  --capture FILE.mp4, --capture FILE.mkv\n"
@@ -86,6 +91,7 @@ int main(int argc, char** argv) {
   bool rangeGiven = false;
   bool fastForward = true;
   std::vector<double> at;
+  bool offsetGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -94,6 +100,15 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--windowed") {
       windowed = true;
+    } else if (arg == "--audio-offset") {
+      int ms = 0;
+      std::string why;
+      if (!hasValue) return usageError("--audio-offset needs a number of milliseconds");
+      if (!audioOffsetParse(argv[i + 1], &ms, &why))
+        return usageError(("--audio-offset " + std::string(argv[i + 1]) + " " + why).c_str());
+      audioOffsetSetMs(ms);
+      offsetGiven = true;
+      ++i;
     } else if (arg == "--bench") {
       bench = true;
     } else if (arg == "--capture") {
@@ -114,6 +129,7 @@ int main(int argc, char** argv) {
     }
   }
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
+  if (offsetGiven && (bench || !captureDir.empty())) return usageError("--audio-offset is for live play");
   if (rangeGiven && captureDir.empty()) return usageError("--from and --to limit --capture");
   if (!fastForward && captureDir.empty()) return usageError("--no-fast-forward goes with --capture");
   if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");

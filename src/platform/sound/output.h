@@ -25,8 +25,14 @@ struct AudioOutput {
   // the output runs, never more than the fill callback has been asked for. Callable from any
   // thread, with or without the lock held.
   int64_t (*heardFrames)();
-  // (The output is never closed: like the sound library it stands in for, it goes with the
-  // process.)
+  // True once the device has gone away (unplugged, its sound server gone): from then on the
+  // fill callback is no longer called and heardFrames stays where the listener was. Null for an
+  // output that cannot lose its device.
+  bool (*lost)();
+  // Releases a lost device, so that another output (or this one, opened again on the new
+  // default device) can take over. Otherwise an output is never closed: like the sound library
+  // it stands in for, it goes with the process.
+  void (*close)();
 };
 
 // The device output of this platform, and the silent one that stands in when it cannot open.

@@ -64,4 +64,4 @@ int64_t silentHeardFrames() {
 }  // namespace
 
 const AudioOutput g_silentAudioOutput = {"silent", silentOpen, silentStart, silentLock, silentUnlock,
-                                         silentHeardFrames};
+                                         silentHeardFrames, nullptr, nullptr};

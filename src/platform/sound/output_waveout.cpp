@@ -247,5 +247,5 @@ int64_t waveHeardFrames() {
 }  // namespace
 
 const AudioOutput g_deviceAudioOutput = {
-    "waveOut", waveOpen, waveStart, waveLock, waveUnlock, waveHeardFrames,
+    "waveOut", waveOpen, waveStart, waveLock, waveUnlock, waveHeardFrames, nullptr, nullptr,
 };

@@ -5,8 +5,11 @@
 // the listener hears in whole milliseconds (0 for no stream or before it plays). When the track
 // ends, or its decoding stops early, the output goes on in silence and the position keeps real
 // time from the last heard sample, so a clock built on it never stops; one line on standard
-// error says where the track ended. With virtual time (virtual_time.h) no device is opened and
-// every open stream reports the position set by the run.
+// error says where the track ended. The user's audio offset (heard_clock.h) moves the position
+// against what the output reports. When the device goes away, the stream goes on from the
+// position the listener had reached, on the new default device or else on the silent output,
+// the position held still meanwhile (one line on standard error). With virtual time
+// (virtual_time.h) no device is opened and every open stream reports the position set by the run.
 // Does not support: samples, channels other than "any free one", 8-bit or mono output (the
 // FSOUND_8BITS and FSOUND_MONO mode bits only describe the wanted sample format; the stream is
 // always played at full quality), memory streams, files mpg123 cannot decode (no stream).
@@ -18,8 +21,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/sound/output.h"
 #include "platform/fsound.h"
+#include "platform/sound/heard_clock.h"
+#include "platform/sound/output.h"
 #include "platform/time/virtual_time.h"
 
 struct FSOUND_STREAM {
@@ -44,6 +48,7 @@ bool g_outputStarted = false;
 int g_mixRate = 44100;
 int g_volume = 255;
 FSOUND_STREAM* g_playing = nullptr;  // the stream the output pulls
+int64_t g_heardBase = 0;  // frames heard on the outputs before this one
 
 // Runs on the output's thread: the playing stream's next samples, silence after its end.
 void fillFromStream(int16_t* samples, int frames) {
@@ -105,6 +110,44 @@ void closeDecoder(FSOUND_STREAM* stream) {
 
 int msOfFrames(int64_t frames) { return static_cast<int>(frames * 1000 / g_mixRate); }
 
+// Frames heard since the first output started, across every output the sound has moved to.
+int64_t heardFrames() { return g_heardBase + g_output->heardFrames(); }
+
+// The frames handed out past track frame `frame` went with a lost device unheard: the decoder
+// goes back to hand them out again. Where it cannot, the music goes on from where decoding was.
+void replayFrom(FSOUND_STREAM* stream, int64_t frame) {
+  if (!stream->decoder || frame >= stream->framesDecoded) return;
+  off_t at = mpg123_seek(stream->decoder, static_cast<off_t>(frame < 0 ? 0 : frame), SEEK_SET);
+  if (at < 0) return;
+  stream->framesDecoded = at;
+  stream->endFrame = -1;
+  stream->decodeFailed = false;
+  stream->decodeError.clear();
+}
+
+// The device went away: the position stays where the listener was until the next output
+// plays, and the stream goes on from there, on the new default device or on the silent output.
+void moveToAnotherOutput() {
+  int64_t heard = heardFrames();
+  g_output->close();
+  g_heardBase = heard;
+  FSOUND_STREAM* stream = g_playing;
+  if (stream && stream->playing) replayFrom(stream, heard - stream->startHeard);
+  std::string why;
+  const AudioOutput* next = &g_deviceAudioOutput;
+  if (!next->open(g_mixRate, fillFromStream, &why)) {
+    next = &g_silentAudioOutput;
+    next->open(g_mixRate, fillFromStream, &why);
+  }
+  g_output = next;
+  if (g_outputStarted) g_output->start();
+  double seconds = stream ? static_cast<double>(heard - stream->startHeard) / g_mixRate : 0.0;
+  std::fprintf(stderr, "FSOUND: the sound device went away at %.3f s of music; %s\n", seconds,
+               next == &g_silentAudioOutput ? ("no other device opens (" + why + "), playing silently").c_str()
+                                            : "playing on the default device from there");
+  std::fflush(stderr);
+}
+
 // Once the position has passed the end of the track: one line, the first time.
 void reportEnd(FSOUND_STREAM* stream, int positionMs) {
   if (stream->endReported || stream->endFrame < 0 || positionMs < msOfFrames(stream->endFrame)) return;
@@ -128,6 +171,7 @@ signed char FSOUND_Init(int mixRate, int, unsigned int) {
   g_mixRate = mixRate > 0 ? mixRate : 44100;
   if (mpg123_init() != MPG123_OK) return 0;
   if (!virtualTimeEnabled()) {
+    audioOffsetMs();  // an offset that does not parse is said now, not in the middle of the show
     std::string why;
     g_output = &g_deviceAudioOutput;
     if (!g_output->open(g_mixRate, fillFromStream, &why)) {
@@ -190,7 +234,7 @@ int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
     g_output->start();
     g_outputStarted = true;
   }
-  stream->startHeard = g_output->heardFrames();
+  stream->startHeard = heardFrames();
   return 0;
 }
 
@@ -201,8 +245,9 @@ int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
     return virtualTimeMs();
   }
   if (!stream->playing || !g_output) return stream->lastReportedMs;
-  int64_t heard = g_output->heardFrames() - stream->startHeard;
-  int ms = heard > 0 ? msOfFrames(heard) : 0;
+  if (g_output->lost && g_output->lost()) moveToAnotherOutput();
+  int64_t heard = heardFrames() - stream->startHeard;
+  int ms = offsetPositionMs(heard > 0 ? msOfFrames(heard) : 0, audioOffsetMs());
   if (ms < stream->lastReportedMs) ms = stream->lastReportedMs;
   stream->lastReportedMs = ms;
   g_output->lock();  // the end is found on the output's thread
