@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "ks_build_config.h"
+#include "platform/data_dir.h"
 #include "platform/video_pipe.h"
 #include "platform/virtual_time.h"
 #include "platform/wall_clock.h"
@@ -19,6 +21,7 @@
 
 namespace {
 const char kUsage[] =
+    "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
     "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
     "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
     "  (no option)    play the show full screen at 640x480; Escape ends it\n"
@@ -39,9 +42,12 @@ const char kUsage[] =
     "                 draw the frames before --from in full too (slow; the frames written are\n"
     "                 the same, which this lets one check)\n"
     "  --help         this text\n"
+    "  --version      the release\n"
     "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
     "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
-    "and let it run on with the music position.\n";
+    "and let it run on with the music position.\n"
+    "The show reads data/ under the working directory; where there is none, the data/ beside\n"
+    "the program, then " KS_INSTALL_DATA_DIR "/data.\n";
 
 bool parseSeconds(const char* text, double* seconds) {
   char* end = nullptr;
@@ -88,6 +94,9 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (arg == "--version") {
+      std::puts("kelvo-strand " KS_VERSION);
+      return 0;
     } else if (arg == "--windowed") {
       windowed = true;
     } else if (arg == "--bench") {
@@ -120,6 +129,10 @@ int main(int argc, char** argv) {
   if (from > to) return usageError("--from is after --to");
   // The show's last frame is the last one at or before 233 s: a later start would draw it all for nothing.
   if (from > 233.0) return usageError("--from is after the end of the show (233 s)");
+
+  // Find the data and move there; the capture path keeps the meaning it had where we started.
+  captureDir = dataDirAbsolute(captureDir);
+  if (!dataDirEnter()) return 1;
 
   bool virtualRun = bench || !captureDir.empty();
   bool video = videoPathIsVideo(captureDir);
