@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "ks_build_config.h"
 
@@ -34,10 +35,13 @@ bool isFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Two names for the same directory count once.
+// Two names for the same directory count once; one that does not exist is still named plainly.
 std::string canonical(const std::string& dir) {
   char* real = realpath(dir.c_str(), nullptr);
-  if (!real) return dir;
+  if (!real) {
+    std::string plain = std::filesystem::path(dir).lexically_normal().string();
+    return plain.size() > 1 && plain.back() == '/' ? plain.substr(0, plain.size() - 1) : plain;
+  }
   std::string result = real;
   std::free(real);
   return result;
