@@ -53,8 +53,8 @@ cmake --build "$build" -j "$(nproc)"
 check_resources() {  # EXE
   local dump
   dump=$("$1-objdump" -p "$2" 2>/dev/null) || { say "cannot read $2"; return 1; }
-  grep -q 'Type: 16' <<<"$dump" || { say "$2 has no version resource"; return 1; }
-  grep -q 'Type: 24' <<<"$dump" || { say "$2 has no manifest"; return 1; }
+  grep -Eq '^[0-9a-f]+   Entry: ID: 0x0+10,' <<<"$dump" || { say "$2 has no version resource"; return 1; }
+  grep -Eq '^[0-9a-f]+   Entry: ID: 0x0+18,' <<<"$dump" || { say "$2 has no manifest"; return 1; }
 }
 arches=(x86_64)
 command -v i686-w64-mingw32-g++-posix >/dev/null && arches+=(i686)

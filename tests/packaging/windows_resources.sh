@@ -14,9 +14,10 @@ command -v $objdump >/dev/null || fail "$objdump is missing (./test.sh installs 
 unzip -q "$zip" kelvo-strand/kelvo-strand.exe -d "$WORK" || fail "no kelvo-strand/kelvo-strand.exe in $zip"
 exe=$WORK/kelvo-strand/kelvo-strand.exe
 dump=$($objdump -p "$exe") || fail "objdump cannot read the program"
-grep -q 'Type: 16' <<<"$dump" || fail "no version resource (type 16)"
-grep -q 'Type: 24' <<<"$dump" || fail "no manifest resource (type 24)"
+grep -Eq '^[0-9a-f]+   Entry: ID: 0x0+10,' <<<"$dump" || fail "no version resource (type 16)"
+grep -Eq '^[0-9a-f]+   Entry: ID: 0x0+18,' <<<"$dump" || fail "no manifest resource (type 24)"
 
+# (Resource types at the top of the directory: 16 is the version, 24 the manifest.)
 # The texts themselves: the version strings are UTF-16, the manifest plain XML.
 strings16=$(strings -e l -n 3 "$exe")
 grep -qx 'Kelvo Strand' <<<"$strings16" || fail "the version resource has no product name"
