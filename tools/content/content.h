@@ -28,5 +28,5 @@ const std::vector<double>& musicHitTimes();
 int generateCommand(const std::vector<std::string>& args);
 int iconCommand(const std::vector<std::string>& args);
 
-// The program's icon for desktop menus, 256 x 256.
-Image makeIcon();
+// The program's icon for desktop menus, 256 x 256, with its opacity a pixel in `alpha`.
+Image makeIcon(std::vector<float>* alpha);

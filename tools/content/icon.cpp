@@ -1,21 +1,23 @@
 // `icon FILE.png`: the program's 256 x 256 icon for desktop menus: a light strand winding
-// across a violet disc, in the colours of the title picture.
+// across a violet disc, in the colours of the title picture, transparent around the disc.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "content.h"
 
-Image makeIcon() {
+Image makeIcon(std::vector<float>* alpha) {
   const int size = 256;
   Image img(size, size, rgb(0, 0, 0));
-  // The disc: violet, brighter to the middle, edge anti-aliased over one pixel.
+  alpha->assign(size_t(size) * size, 0.0f);
+  // The disc: violet, brighter to the middle, opaque inside, its edge anti-aliased over one
+  // pixel, transparent around it.
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       float dx = (x + 0.5f - 128) / 120.0f, dy = (y + 0.5f - 128) / 120.0f;
       float r = std::sqrt(dx * dx + dy * dy);
-      Rgb inside = mix(rgb255(70, 50, 120), rgb255(20, 14, 40), clamp01(r));
-      img.set(x, y, scale(inside, clamp01((1.0f - r) * 120.0f)));
+      img.set(x, y, mix(rgb255(70, 50, 120), rgb255(20, 14, 40), clamp01(r)));
+      (*alpha)[size_t(y) * size + x] = clamp01((1.0f - r) * 120.0f);
     }
   // The strand: two turns of a wave, a soft glow under a light core.
   Image glow(size, size, rgb(0, 0, 0));
@@ -45,7 +47,9 @@ int iconCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr, "usage: kelvo-content icon FILE.png\n");
     return 2;
   }
-  if (!writePng(args[0], makeIcon())) {
+  std::vector<float> alpha;
+  Image icon = makeIcon(&alpha);
+  if (!writePng(args[0], icon, &alpha)) {
     std::fprintf(stderr, "kelvo-content: %s: cannot write\n", args[0].c_str());
     return 1;
   }
