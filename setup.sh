@@ -3,6 +3,7 @@
 #
 #   ./setup.sh play    what building and playing need; builds the program and its data only
 #   ./setup.sh test    that, then the test suite's tools; builds everything with the tests
+#                      (also what ./setup.sh alone does)
 #   ./setup.sh --list play|test   prints the package list (one a line) and installs nothing
 #
 # ./run.sh runs `setup.sh play`, ./test.sh `setup.sh test`.
@@ -36,8 +37,8 @@ test_packages=(
   libxinerama1 libxfixes3 pulseaudio
 )
 
-usage() { sed -n '4,6p' "$0" | sed 's/^#   /usage: /' >&2; exit 2; }
-[ $# -ge 1 ] || usage
+usage() { { echo usage:; sed -n '4,7p' "$0" | sed 's/^#//'; } >&2; exit 2; }
+[ $# -ge 1 ] || set -- test
 list_only=false
 if [ "$1" = --list ]; then list_only=true; shift; [ $# -ge 1 ] || usage; fi
 case "$1" in
