@@ -41,9 +41,10 @@ fi
 # Linux: the program, its data, icon and manual page, packed by cpack as a .deb and a tarball.
 build=$root/build-release
 rm -rf "$build"
+mkdir -p "$build"
 say "building $version for Linux in $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKS_BUILD_TESTS=OFF -DKS_VERSION="$version" \
-  -DCMAKE_INSTALL_PREFIX=/usr >"$build.configure.log" 2>&1 || { cat "$build.configure.log" >&2; exit 1; }
+  -DCMAKE_INSTALL_PREFIX=/usr >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j "$(nproc)"
 [ "$("$build/kelvo-strand" --version)" = "kelvo-strand $version" ] || { say "--version does not say $version"; exit 1; }
 (cd "$build" && cpack -G "DEB;TGZ" -B "$build/packages" >"$build/cpack.log" 2>&1) || { cat "$build/cpack.log" >&2; exit 1; }
