@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -57,14 +58,9 @@ std::vector<std::string> dataDirCandidates() {
   }
   dirs.push_back(KS_INSTALL_DATA_DIR);
   std::vector<std::string> unique;
-  std::vector<std::string> seen;
   for (const std::string& dir : dirs) {
     std::string real = canonical(dir);
-    bool known = false;
-    for (const std::string& s : seen) known = known || s == real;
-    if (known) continue;
-    seen.push_back(real);
-    unique.push_back(real);
+    if (std::find(unique.begin(), unique.end(), real) == unique.end()) unique.push_back(real);
   }
   return unique;
 }
