@@ -28,8 +28,9 @@ test_packages=(
   # X core fonts (message boxes show), a window manager and a mode-switching X server: the
   # desktop the live tests run on
   xfonts-base openbox wmctrl x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
-  # Packages: dpkg-shlibdeps reads the package's dependencies from the libraries it links
-  dpkg-dev
+  # Packages: dpkg-shlibdeps reads the package's dependencies from the libraries it links;
+  # python3 writes the base system on which the set-up's package list is simulated
+  dpkg-dev python3
   # Windows: the mingw-w64 cross compiler and what the dependencies' sources need; Wine, its
   # fonts and X libraries, and a sound server for the checks under Wine
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nasm patch zip unzip
