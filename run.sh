@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, then plays the show from build/ (extra arguments go to the program).
+# Installs what building and playing need (only what is missing, said first), builds the program
+# and its data, then plays the show (extra arguments go to the program, e.g. --windowed).
 set -euo pipefail
 cd "$(dirname "$0")"
-./setup.sh
+./setup.sh play
 cd build
 exec ./kelvo-strand "$@"

@@ -48,7 +48,7 @@ bool videoEncoderAvailable(std::string* why) {
       return true;
     start = end + 1;
   }
-  *why = "ffmpeg is not installed (no ffmpeg on PATH)";
+  *why = "ffmpeg is not installed (no ffmpeg on PATH); on Debian or Ubuntu: sudo apt-get install ffmpeg";
   return false;
 }
 

@@ -7,8 +7,19 @@
 #include <GL/glu.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 uint32_t g_textures[23] = {};
+
+// The file being decoded. The library's error exit ends the process with a message that names
+// no file; this names it after that message, on the way out.
+static const char* g_decoding = nullptr;
+static void nameFileBeingDecoded() {
+  std::error_code error;
+  if (g_decoding)
+    std::fprintf(stderr, "Kelvo Strand: the error above came while reading %s\n",
+                 std::filesystem::absolute(g_decoding, error).string().c_str());
+}
 
 PixelBlock* decodeJpegFile(const char* path) {
   FILE* file = std::fopen(path, "rb");
@@ -20,8 +31,12 @@ PixelBlock* decodeJpegFile(const char* path) {
   jpeg_create_decompress(&decoder);
   jpeg_stdio_src(&decoder, file);
 
+  static bool named = std::atexit(nameFileBeingDecoded) == 0;
+  (void)named;
   PixelBlock* block = new PixelBlock();
+  g_decoding = path;
   readJpegPixels(&decoder, block);
+  g_decoding = nullptr;
 
   jpeg_destroy_decompress(&decoder);
   std::fclose(file);

@@ -116,6 +116,7 @@ timeout 10 env PATH=/nonexistent "$BIN" --capture "$WORK/none.mp4" --from 1 --to
 status=$?
 [ "$status" = 1 ] || fail "without ffmpeg the status is $status, wanted 1"
 grep -q 'ffmpeg is not installed' "$WORK/stderr" || fail "without ffmpeg the reason is not given"
+grep -q 'apt-get install ffmpeg' "$WORK/stderr" || fail "without ffmpeg the message does not say how to install it"
 [ ! -e "$WORK/none.mp4" ] || fail "without ffmpeg a file was written"
 # ffmpeg failing (it cannot create the file): the run stops, status 1, ffmpeg's reason shown.
 timeout 30 "$BIN" --capture "$WORK/no/such/dir.mp4" --from 1 --to 20 2>"$WORK/stderr"

@@ -145,6 +145,9 @@ TEST(TextureDecode, DamagedDataEndsTheProcessWithStatusOne) {
   std::fclose(f);
   EXPECT_EXIT(decodeJpegFile(empty.c_str()), testing::ExitedWithCode(1), "Empty input file");
   EXPECT_EXIT(decodeJpegFile(text.c_str()), testing::ExitedWithCode(1), "Not a JPEG file");
+  // The library's message names no file: one more line says which one it was.
+  EXPECT_EXIT(decodeJpegFile(text.c_str()), testing::ExitedWithCode(1),
+              "Not a JPEG file.*\nKelvo Strand: the error above came while reading /tmp/ks-texture-damaged-text.jpg\n");
   std::remove(empty.c_str());
   std::remove(text.c_str());
 }

@@ -409,3 +409,31 @@ TEST(ContentGenerator, TwoRunsWriteIdenticalBytes) {
   EXPECT_EQ(written, 27u);
   fs::remove_all(dir);
 }
+
+// The desktop icon: a 256 x 256 RGBA PNG, transparent in its corners, opaque in the middle,
+// with the light strand crossing the middle on the dark disc.
+TEST(ContentIcon, IsARgbaPngWithATransparentSurroundAndALightStrand) {
+  std::vector<float> alpha;
+  Image icon = makeIcon(&alpha);
+  ASSERT_EQ(icon.width, 256);
+  ASSERT_EQ(icon.height, 256);
+  ASSERT_EQ(alpha.size(), size_t(256 * 256));
+  for (int corner : {0, 255, 255 * 256, 256 * 256 - 1}) EXPECT_EQ(alpha[size_t(corner)], 0.0f);
+  EXPECT_EQ(alpha[128 * 256 + 128], 1.0f);
+  // The strand passes the middle column at mid height (the wave crosses there); above it, the disc.
+  Rgb strand = icon.get(128, 128), disc = icon.get(128, 40);
+  EXPECT_GT(strand.r + strand.g + strand.b, 2.5f);
+  EXPECT_LT(disc.r + disc.g + disc.b, 1.2f);
+
+  std::string path = "/tmp/ks-icon-test-" + std::to_string(getpid()) + ".png";
+  ASSERT_TRUE(writePng(path, icon, &alpha));
+  unsigned char header[26] = {};
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fread(header, 1, sizeof(header), f), sizeof(header));
+  std::fclose(f);
+  std::remove(path.c_str());
+  EXPECT_EQ(std::memcmp(header + 1, "PNG", 3), 0);
+  EXPECT_EQ(header[24], 8);  // bits per channel
+  EXPECT_EQ(header[25], 6);  // colour type: RGB with alpha
+}

@@ -26,3 +26,7 @@ const std::vector<double>& musicHitTimes();
 
 // Sub-commands of kelvo-content: argument list after the command name, exit status.
 int generateCommand(const std::vector<std::string>& args);
+int iconCommand(const std::vector<std::string>& args);
+
+// The program's icon for desktop menus, 256 x 256, with its opacity a pixel in `alpha`.
+Image makeIcon(std::vector<float>* alpha);

@@ -356,7 +356,7 @@ bool writeJpeg(const std::string& path, const Image& img, int quality) {
   return std::fclose(f) == 0;
 }
 
-bool writePng(const std::string& path, const Image& img) {
+bool writePng(const std::string& path, const Image& img, const std::vector<float>* alpha) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -367,11 +367,22 @@ bool writePng(const std::string& path, const Image& img) {
     return false;
   }
   std::vector<unsigned char> bytes = toBytes(img);
+  int channels = alpha ? 4 : 3;
+  if (alpha) {
+    std::vector<unsigned char> rgba;
+    rgba.reserve(bytes.size() / 3 * 4);
+    for (size_t i = 0; i * 3 < bytes.size(); ++i) {
+      rgba.insert(rgba.end(), &bytes[i * 3], &bytes[i * 3] + 3);
+      rgba.push_back((unsigned char)std::lround(clamp01((*alpha)[i]) * 255.0f));
+    }
+    bytes.swap(rgba);
+  }
   png_init_io(png, f);
-  png_set_IHDR(png, info, png_uint_32(img.width), png_uint_32(img.height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, png_uint_32(img.width), png_uint_32(img.height), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < img.height; ++y) png_write_row(png, &bytes[size_t(y) * img.width * 3]);
+  for (int y = 0; y < img.height; ++y) png_write_row(png, &bytes[size_t(y) * img.width * channels]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return std::fclose(f) == 0;

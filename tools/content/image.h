@@ -60,5 +60,6 @@ void flipVertical(Image& img);
 void blur(Image& img, int radius);
 
 bool writeJpeg(const std::string& path, const Image& img, int quality);
-bool writePng(const std::string& path, const Image& img);
+// With `alpha` (0..1 a pixel), an RGBA picture: transparent where alpha is 0.
+bool writePng(const std::string& path, const Image& img, const std::vector<float>* alpha = nullptr);
 bool writeBmp24(const std::string& path, const Image& img);

@@ -19,6 +19,7 @@ struct Command {
 const Command kCommands[] = {
     {"generate", "generate DIR [--previews PNGDIR]  write DIR/data/ (pictures, models, music, bitmap)", generateCommand},
     {"check", "check DIR  load every file of DIR/data with the show's loaders, one line per file", checkCommand},
+    {"icon", "icon FILE.png  write the program's 256x256 icon for desktop menus", iconCommand},
     {"inspect", "inspect FILE.3ds  print the model as the show's reader loads it, as JSON", inspectCommand},
 };
 

@@ -1,27 +1,30 @@
 #!/usr/bin/env bash
 # Builds the show for Windows with Debian's mingw-w64 and packs it to copy to a Windows machine.
 #
-#   tools/windows/build.sh [--arch x86_64|i686] [--build-dir DIR] [--data DIR]
+#   tools/windows/build.sh [--arch x86_64|i686] [--build-dir DIR] [--data DIR] [--version V]
 #
 # Writes DIR/ARCH/kelvo-strand.exe (one self-contained GUI program: the C and C++ runtimes are
 # linked in) and DIR/kelvo-strand-windows-ARCH.zip, which holds kelvo-strand/kelvo-strand.exe
 # with the show's data/ beside it. DIR defaults to build-windows/ in the source tree, ARCH to
 # x86_64. The data is the content that the Linux build generates (build/data by default); when
 # it is missing, the Linux build's content target is built first. libjpeg-turbo and libmpg123
-# are built from Debian's source packages into DIR/deps once (tools/windows/deps.sh).
+# are built from Debian's source packages into DIR/deps once (tools/windows/deps.sh). V is
+# the release stamped into the program's version resource (tools/release.sh gives it).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 arch=x86_64
 out=$root/build-windows
 data=$root/build/data
+version=""
 usage() { sed -n '4p' "$0" | sed 's/^#   /usage: /' >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --arch) [ $# -ge 2 ] || usage; arch=$2; shift 2 ;;
     --build-dir) [ $# -ge 2 ] || usage; out=$2; shift 2 ;;
     --data) [ $# -ge 2 ] || usage; data=$2; shift 2 ;;
-    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --version) [ $# -ge 2 ] || usage; version=$2; shift 2 ;;
+    -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "build.sh: unknown argument $1" >&2; usage ;;
   esac
 done
@@ -53,7 +56,8 @@ fi
 build=$out/$arch
 say "building kelvo-strand.exe for $arch in $build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/tools/windows/mingw-w64-$arch.cmake" \
-  -DKS_WINDOWS_DEPS="$out/deps/$arch" -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 ||
+  -DKS_WINDOWS_DEPS="$out/deps/$arch" -DCMAKE_BUILD_TYPE=Release ${version:+-DKS_VERSION="$version"} \
+  >"$build.configure.log" 2>&1 ||
   { cat "$build.configure.log" >&2; say "configuration failed"; exit 1; }
 cmake --build "$build" -j "$(nproc)"
 

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "ks_build_config.h"
 #include "capture/bench.h"
 #include "capture/run.h"
 #include "capture/video_pipe.h"
+#include "platform/posix/data_dir.h"
 #include "platform/sound/heard_clock.h"
 #include "platform/time/virtual_time.h"
 #include "platform/wall_clock.h"
@@ -24,6 +26,7 @@
 
 namespace {
 const char kUsage[] =
+    "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
     "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
     "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward] [--audio-offset MS]\n"
     "  (no option)    play the show full screen at 640x480; Escape ends it\n"
@@ -48,9 +51,12 @@ const char kUsage[] =
     "                 draw the frames before --from in full too (slow; the frames written are\n"
     "                 the same, which this lets one check)\n"
     "  --help         this text\n"
+    "  --version      the release\n"
     "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
     "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
-    "and let it run on with the music position.\n";
+    "and let it run on with the music position.\n"
+    "The show reads data/ under the working directory; where there is none, the data/ beside\n"
+    "the program, then " KS_INSTALL_DATA_DIR "/data.\n";
 
 bool parseSeconds(const char* text, double* seconds) {
   char* end = nullptr;
@@ -98,6 +104,9 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (arg == "--version") {
+      std::puts("kelvo-strand " KS_VERSION);
+      return 0;
     } else if (arg == "--windowed") {
       windowed = true;
     } else if (arg == "--audio-offset") {
@@ -142,6 +151,10 @@ int main(int argc, char** argv) {
   if (from > to) return usageError("--from is after --to");
   // The show's last frame is the last one at or before its end: a later start would draw it all for nothing.
   if (from > kShowEndSeconds) return usageError((std::string("--from ") + afterEnd).c_str());
+
+  // Find the data and move there; the capture path keeps the meaning it had where we started.
+  captureDir = dataDirAbsolute(captureDir);
+  if (!dataDirEnter()) return 1;
 
   bool virtualRun = bench || !captureDir.empty();
   bool video = videoPathIsVideo(captureDir);

@@ -1,0 +1,22 @@
+# Set-up, packages and release: ./run.sh's package list, the Debian package, the Windows
+# program's resources and the release command. Each runs through the end-to-end guard.
+set(ks_packaging_tests ${CMAKE_SOURCE_DIR}/tests/packaging)
+set(ks_guard ${CMAKE_SOURCE_DIR}/tests/e2e/guard.sh)
+
+add_test(NAME packaging.run_list COMMAND ${ks_guard} 270 ${ks_packaging_tests}/run_list.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(packaging.run_list PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS e2e)
+
+# Installs the package for real only as root on CI (CI=true); elsewhere it checks an unpacked copy.
+add_test(NAME packaging.deb COMMAND ${ks_guard} 270 ${ks_packaging_tests}/package.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(packaging.deb PROPERTIES TIMEOUT 300 LABELS e2e RESOURCE_LOCK ks_dpkg)
+
+add_test(NAME packaging.windows_resources
+  COMMAND ${ks_packaging_tests}/windows_resources.sh ${CMAKE_BINARY_DIR}/windows/kelvo-strand-windows-x86_64.zip)
+set_tests_properties(packaging.windows_resources PROPERTIES FIXTURES_REQUIRED ks_windows_build TIMEOUT 60
+  LABELS "windows;e2e")
+
+# A clean clone's release: a Linux build of its own and the Windows program cross-built again.
+add_test(NAME packaging.release
+  COMMAND ${ks_guard} 870 ${ks_packaging_tests}/release.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/windows)
+set_tests_properties(packaging.release PROPERTIES FIXTURES_REQUIRED ks_windows_build TIMEOUT 900
+  LABELS "e2e;long;windows" COST 800)
