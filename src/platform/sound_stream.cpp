@@ -33,12 +33,15 @@ struct FSOUND_STREAM {
   std::string decodeError;
   int64_t framesDecoded = 0;  // track frames handed to the output
   int64_t startHeard = 0;     // the output's heard frames when the stream started
+  int startMs = 0;            // the track position it started from (live start part-way)
   int lastReportedMs = 0;
   bool endReported = false;
 };
 
 namespace {
 bool g_virtualTime = false;
+bool g_heldLive = false;  // a live start part-way has not reached its start yet
+FSOUND_STREAM* g_heldStream = nullptr;
 int g_virtualMs = 0;
 bool g_initialised = false;
 const AudioOutput* g_output = nullptr;
@@ -126,6 +129,7 @@ void virtualTimeEnable() { g_virtualTime = true; }
 bool virtualTimeEnabled() { return g_virtualTime; }
 void virtualTimeSetMs(int ms) { g_virtualMs = ms; }
 int virtualTimeMs() { return g_virtualMs; }
+void virtualTimeHoldLive() { g_heldLive = true; }
 
 signed char FSOUND_SetOutput(int) { return 1; }
 signed char FSOUND_SetDriver(int) { return 1; }
@@ -183,8 +187,9 @@ signed char FSOUND_SetSFXMasterVolume(int volume) {
 // Returns the channel the stream plays on (always 0: one stream at a time), -1 on failure.
 int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
   if (!stream) return -1;
-  if (g_virtualTime) {
-    stream->playing = true;
+  if (g_virtualTime || g_heldLive) {
+    if (g_heldLive) g_heldStream = stream;
+    else stream->playing = true;
     return 0;
   }
   if (!g_output || !stream->decoder) return -1;
@@ -203,13 +208,13 @@ int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
 
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
   if (!stream) return 0;
-  if (g_virtualTime) {
+  if (g_virtualTime || (g_heldLive && stream == g_heldStream)) {
     reportEnd(stream, g_virtualMs);
     return g_virtualMs;
   }
   if (!stream->playing || !g_output) return stream->lastReportedMs;
   int64_t heard = g_output->heardFrames() - stream->startHeard;
-  int ms = heard > 0 ? msOfFrames(heard) : 0;
+  int ms = stream->startMs + (heard > 0 ? msOfFrames(heard) : 0);
   if (ms < stream->lastReportedMs) ms = stream->lastReportedMs;
   stream->lastReportedMs = ms;
   g_output->lock();  // the end is found on the output's thread
@@ -233,4 +238,24 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM* stream) {
   closeDecoder(stream);
   delete stream;
   return 1;
+}
+
+// The held stream starts where the virtual position is: the decoder seeks there first.
+void virtualTimeReleaseLive() {
+  if (!g_heldLive) return;
+  g_heldLive = false;
+  FSOUND_STREAM* stream = g_heldStream;
+  g_heldStream = nullptr;
+  if (!stream || !stream->decoder) return;
+  off_t at = mpg123_seek(stream->decoder, static_cast<off_t>(static_cast<int64_t>(g_virtualMs) * g_mixRate / 1000),
+                         SEEK_SET);
+  if (at < 0) {
+    std::fprintf(stderr, "%s: cannot start the music at %.3f s (%s)\n", stream->name.c_str(), g_virtualMs * 0.001,
+                 mpg123_strerror(stream->decoder));
+    at = 0;
+  }
+  stream->framesDecoded = at;
+  stream->startMs = g_virtualMs;
+  stream->lastReportedMs = g_virtualMs;
+  FSOUND_Stream_Play(0, stream);
 }

@@ -45,6 +45,16 @@ extern const NativeBackend g_headlessBackend;
 
 // Live backend options.
 void sdlBackendSetWindowed(bool windowed);
+struct LiveOptions {
+  bool windowed = false;        // a normal window, moved and resized by the window manager
+  bool modeSwitch = false;      // full screen by switching the display to the closest mode
+  bool integerScaling = false;  // nearest-neighbour scaling by whole factors
+  double fromSeconds = 0.0;     // the music starts here; the frames before are fast-forwarded
+  double launchedSeconds = 0.0;  // platformWallSeconds() at process start, for the start report
+};
+void sdlBackendConfigure(const LiveOptions& options);
+// Whether the show was ended by Escape (or, in a window, its close button).
+bool sdlBackendEndedByUser();
 // False, with a one-line reason for the user, when no display is named for the live window.
 bool sdlDisplayNamed(std::string* why);
 // The message (WM_KEYDOWN, or WM_SYSKEYDOWN with Alt) and virtual-key code the live backend
