@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The display-mode switch and its restoration, on an X server that really switches modes (Xorg
+# The opt-in display-mode switch (--mode-switch) and its restoration, on an X server that really switches modes (Xorg
 # with its dummy driver; Xvfb has one mode only): the show plays in 640x480, and the desktop's
 # 1024x768 is back after Escape, after SIGINT twice while content loads, after SIGTERM while it
 # plays, and while the data-error box is open, which SIGTERM then ends within a second.
@@ -47,7 +47,7 @@ trap 'kill $server 2>/dev/null; wait $server 2>/dev/null; rm -rf "$WORK"' EXIT
 mode() { xrandr | awk '/\*/ {print $1; exit}'; }
 [ "$(mode)" = 1024x768 ] || fail "the desktop's mode is $(mode), not 1024x768"
 
-start() { SDL_AUDIODRIVER=dummy "$BIN" 2>"$WORK/stderr" & PID=$!; }
+start() { SDL_AUDIODRIVER=dummy "$BIN" --mode-switch 2>"$WORK/stderr" & PID=$!; }
 # After the show has ended: the desktop's mode is back.
 expect_desktop() {
   local left
