@@ -40,6 +40,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/present.h"
 #include "platform/virtual_time.h"
@@ -336,7 +337,10 @@ void sdlShowWindow() {
   SDL_RaiseWindow(g_sdlWindow);
 }
 
+void reportPresentTiming();
+
 void sdlDestroyWindow() {
+  reportPresentTiming();
   applyFullscreen(false);
   if (g_sdlContext) {
     SDL_GL_DeleteContext(g_sdlContext);
@@ -382,13 +386,47 @@ bool sdlCreateContext() {
   return true;
 }
 
+// KS_PRESENT_TIMING=1 measures the presentation alone: the frame is finished first, then the
+// scaled copy and the swap are timed, and a summary goes to standard error at the end.
+std::vector<double> g_presentMs, g_presentCpuMs;
+bool g_timePresent = false;
+int g_presentWidth = 0, g_presentHeight = 0;
+
+void reportPresentTiming() {
+  if (g_presentMs.empty()) return;
+  for (std::vector<double>* costs : {&g_presentMs, &g_presentCpuMs}) {
+    std::vector<double> sorted = *costs;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0.0;
+    for (double ms : sorted) sum += ms;
+    std::fprintf(stderr, "present: %zu frames onto %dx%d, %s mean %.2f ms, p50 %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                 sorted.size(), g_presentWidth, g_presentHeight, costs == &g_presentMs ? "wall" : "CPU",
+                 sum / sorted.size(), sorted[sorted.size() / 2],
+                 sorted[static_cast<size_t>(0.95 * (sorted.size() - 1) + 0.5)], sorted.back());
+    costs->clear();
+  }
+}
+
 // Shows the frame's framebuffer on the window, scaled, and draws into the frame again.
 void presentNow() {
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(g_sdlWindow, &width, &height);
+  double start = 0.0, cpuStart = 0.0;
+  if (g_timePresent) {
+    glFinish();
+    start = platformWallSeconds();
+    cpuStart = platformCpuSeconds();
+  }
   presentToWindow(width, height);
   SDL_GL_SwapWindow(g_sdlWindow);
   presentRebind();
+  if (g_timePresent) {
+    glFinish();
+    g_presentMs.push_back((platformWallSeconds() - start) * 1000.0);
+    g_presentCpuMs.push_back((platformCpuSeconds() - cpuStart) * 1000.0);
+    g_presentWidth = width;
+    g_presentHeight = height;
+  }
 }
 
 bool sdlMakeCurrent(bool current) {
@@ -498,6 +536,8 @@ void sdlBackendSetWindowed(bool windowed) { g_windowed = windowed; }
 
 void sdlBackendConfigure(const LiveOptions& options) {
   g_live = options;
+  const char* timing = std::getenv("KS_PRESENT_TIMING");
+  g_timePresent = timing && *timing && *timing != '0';
   g_windowed = options.windowed;
   if (options.fromSeconds > 0.0) {
     g_fastForward = true;
