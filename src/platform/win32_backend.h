@@ -55,6 +55,9 @@ struct LiveOptions {
 void sdlBackendConfigure(const LiveOptions& options);
 // Whether the show was ended by Escape (or, in a window, its close button).
 bool sdlBackendEndedByUser();
+// What the end of the process would do (the display's mode, the sound device, the window
+// system's connection), for a process about to be replaced by a fresh one.
+void sdlBackendShutdown();
 // False, with a one-line reason for the user, when no display is named for the live window.
 bool sdlDisplayNamed(std::string* why);
 // The message (WM_KEYDOWN, or WM_SYSKEYDOWN with Alt) and virtual-key code the live backend

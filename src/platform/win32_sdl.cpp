@@ -547,6 +547,8 @@ void sdlBackendConfigure(const LiveOptions& options) {
 
 bool sdlBackendEndedByUser() { return g_endedByUser; }
 
+void sdlBackendShutdown() { atExitRestore(); }
+
 const NativeBackend g_sdlBackend = {
     "sdl2",           sdlNowMs,          sdlWait,         sdlPumpEvents,    sdlCreateWindow,
     sdlShowWindow,    sdlDestroyWindow,  sdlSetPixelFormat, sdlCreateContext, sdlMakeCurrent,

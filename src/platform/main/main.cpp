@@ -213,6 +213,7 @@ int main(int argc, char** argv) {
     again.push_back(nullptr);
     std::fflush(stdout);
     std::fflush(stderr);
+    sdlBackendShutdown();
     execv("/proc/self/exe", again.data());
     std::fprintf(stderr, "kelvo-strand: cannot start the show again: %s\n", std::strerror(errno));
     return 1;
