@@ -44,7 +44,6 @@ extern const NativeBackend g_sdlBackend;
 extern const NativeBackend g_headlessBackend;
 
 // Live backend options.
-void sdlBackendSetWindowed(bool windowed);
 struct LiveOptions {
   bool windowed = false;        // a normal window, moved and resized by the window manager
   bool modeSwitch = false;      // full screen by switching the display to the closest mode

@@ -532,8 +532,6 @@ void platformInstallExitHandlers() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-void sdlBackendSetWindowed(bool windowed) { g_windowed = windowed; }
-
 void sdlBackendConfigure(const LiveOptions& options) {
   g_live = options;
   const char* timing = std::getenv("KS_PRESENT_TIMING");

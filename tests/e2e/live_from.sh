@@ -3,8 +3,8 @@
 # loading picture shows, scaled, at the picture's lower right; then the music starts at 150 s and
 # the picture is the title board, centred 1440x1080, matching the capture frame of the music
 # time at which the screenshot was taken (frames every 0.4 s from 150 s are drawn for that; the
-# best match by regions must lie within the time the screenshot took, give or take 0.5 s); Escape ends it
-# with status 0.
+# best match by regions must lie within the time the screenshot took, give or take 0.5 s);
+# Escape ends it with status 0.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/pictures.sh"
 KS_E2E_SCREEN=1920x1080 need_display "$@"

@@ -25,9 +25,9 @@ for _ in $(seq 200); do
 done
 xwininfo -id "$first" >/dev/null 2>&1 && fail "the show did not end at 233 s"
 echo "the first run's window closed $(( $(now_ms) - t0 )) ms after the start at 230 s"
+# (The new window may well get the old one's id: the server reuses a departed client's ids.)
 second=$(find_window 'Kelvo Strand engine' 60) || { cat "$WORK/stderr" >&2; fail "the show did not start again"; }
 kill -0 $PID 2>/dev/null || fail "the process ended"
-[ "$second" != "$first" ] || fail "the first window was still there"
 # The whole show from its start: the opening's white fade follows the loading.
 for _ in $(seq 600); do
   grab "$WORK/poll.png" 1024 768
