@@ -7,7 +7,10 @@ make_data
 cd "$WORK"
 "$BIN" --help | grep -q -- '--capture DIR' || fail "--help does not describe --capture"
 "$BIN" --bogus 2>/dev/null; [ $? = 2 ] || fail "an unknown option is not a usage error"
-"$BIN" --from 1 2>/dev/null; [ $? = 2 ] || fail "--from without --capture is accepted"
+# (--from alone is a live start part-way; --to only limits a capture.)
+"$BIN" --to 1 2>/dev/null; [ $? = 2 ] || fail "--to without --capture is accepted"
+"$BIN" --bench --from 1 2>/dev/null; [ $? = 2 ] || fail "--from with --bench is accepted"
+"$BIN" --capture d --loop 2>/dev/null; [ $? = 2 ] || fail "--loop with --capture is accepted"
 for bad in "--at 1" "--capture d --at 1,,2" "--capture d --at 1 --from 2" "--capture v.mkv --at 1" \
            "--capture d --at 240" "--no-fast-forward" "--bench --no-fast-forward"; do
   "$BIN" $bad 2>/dev/null; [ $? = 2 ] || fail "\"$bad\" is not a usage error"
