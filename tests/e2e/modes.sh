@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The opt-in display-mode switch (--mode-switch) and its restoration, on an X server that really switches modes (Xorg
-# with its dummy driver; Xvfb has one mode only): the show plays in 640x480, and the desktop's
+# The opt-in display-mode switch (--mode-switch) and its restoration, on an X server that really
+# switches modes (Xorg with its dummy driver; Xvfb has one mode only): the show plays in 640x480,
+# and the desktop's
 # 1024x768 is back after Escape, after SIGINT twice while content loads, after SIGTERM while it
-# plays, and while the data-error box is open, which SIGTERM then ends within a second.
+# plays, and while the data-error box is open, which SIGTERM then ends within a second. Without
+# the option the show covers the screen in the desktop's own mode.
 # Xorg needs root here; elsewhere the check is skipped (status 77), but never with CI=true.
 source "$(dirname "$0")/common.sh"
 cd "$WORK"
@@ -78,6 +80,20 @@ wait_exit $PID 2
 [ "$STATUS" = 0 ] || fail "$CASE: status $STATUS"
 expect_desktop
 echo "$CASE: played in 640x480, back to 1024x768"
+
+# Without the option the display keeps its mode: the window covers it at 1024x768.
+CASE="the default run"
+SDL_AUDIODRIVER=dummy "$BIN" 2>"$WORK/stderr" & PID=$!
+wid=$(find_window 'Kelvo Strand engine' 30) || fail "$CASE: no window"
+sleep 1.5
+[ "$(mode)" = 1024x768 ] || fail "$CASE: the mode switched to $(mode)"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "$X,$Y,${WIDTH}x$HEIGHT" = 0,0,1024x768 ] || fail "$CASE: the window is ${WIDTH}x$HEIGHT at $X,$Y"
+press "$wid" Escape
+wait_exit $PID 2
+[ "$STATUS" = 0 ] || fail "$CASE: status $STATUS"
+expect_desktop
+echo "$CASE: played over the desktop's own 1024x768"
 
 CASE="SIGTERM while playing"
 start
