@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The opt-in display-mode switch (--mode-switch) and its restoration, on an X server that really
 # switches modes (Xorg with its dummy driver; Xvfb has one mode only): the show plays in 640x480,
-# and the desktop's
-# 1024x768 is back after Escape, after SIGINT twice while content loads, after SIGTERM while it
-# plays, and while the data-error box is open, which SIGTERM then ends within a second. Without
-# the option the show covers the screen in the desktop's own mode.
+# and the desktop's 1024x768 is back after Escape, after SIGINT twice while content loads, after
+# SIGTERM while it plays, and while the data-error box is open, which SIGTERM then ends within a
+# second. Without the option the show covers the screen in the desktop's own mode.
 # Xorg needs root here; elsewhere the check is skipped (status 77), but never with CI=true.
 source "$(dirname "$0")/common.sh"
 cd "$WORK"
