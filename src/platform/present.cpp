@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 PFNGLGENFRAMEBUFFERSPROC p_glGenFramebuffers = nullptr;
@@ -70,9 +72,18 @@ PresentRect presentFitRect(int frameWidth, int frameHeight, int outWidth, int ou
   return {x, y, static_cast<int>(width), static_cast<int>(height)};
 }
 
+// Loaders hand out entry points the driver does not implement (GLX does for any name), so the
+// context itself must say it has framebuffer objects and their blit.
+bool contextHasFramebuffers() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  if (version && std::atoi(version) >= 3) return true;
+  const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  return extensions && std::strstr(extensions, "GL_ARB_framebuffer_object");
+}
+
 bool presentBegin(int frameWidth, int frameHeight, void* (*getProc)(const char*)) {
   if (g_framebuffer) return true;
-  bool resolved = resolve(&p_glGenFramebuffers, getProc, "glGenFramebuffers") &&
+  bool resolved = contextHasFramebuffers() && resolve(&p_glGenFramebuffers, getProc, "glGenFramebuffers") &&
                   resolve(&p_glDeleteFramebuffers, getProc, "glDeleteFramebuffers") &&
                   resolve(&p_glBindFramebuffer, getProc, "glBindFramebuffer") &&
                   resolve(&p_glGenRenderbuffers, getProc, "glGenRenderbuffers") &&
@@ -84,7 +95,7 @@ bool presentBegin(int frameWidth, int frameHeight, void* (*getProc)(const char*)
                   resolve(&p_glBlitFramebuffer, getProc, "glBlitFramebuffer");
   if (!resolved) {
     std::fprintf(stderr, "presentation: this OpenGL has no framebuffer objects; the picture is drawn "
-                         "unscaled in the window's corner\n");
+                         "unscaled in the bottom-left corner of the window\n");
     return false;
   }
   GLint depthBits = 0, stencilBits = 0;
@@ -109,7 +120,7 @@ bool presentBegin(int frameWidth, int frameHeight, void* (*getProc)(const char*)
   GLenum status = p_glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE || glGetError() != GL_NO_ERROR) {
     std::fprintf(stderr, "presentation: the frame's framebuffer cannot be made (status 0x%x); the picture is "
-                         "drawn unscaled in the window's corner\n", status);
+                         "drawn unscaled in the bottom-left corner of the window\n", status);
     presentEnd();
     return false;
   }
