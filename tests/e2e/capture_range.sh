@@ -8,7 +8,10 @@ cd "$WORK"
 "$BIN" --help | grep -q -- '--capture DIR' || fail "--help does not describe --capture"
 "$BIN" --help | grep -q -- '--audio-offset MS' || fail "--help does not describe --audio-offset"
 "$BIN" --bogus 2>/dev/null; [ $? = 2 ] || fail "an unknown option is not a usage error"
-"$BIN" --from 1 2>/dev/null; [ $? = 2 ] || fail "--from without --capture is accepted"
+# (--from alone is a live start part-way; --to only limits a capture.)
+"$BIN" --to 1 2>/dev/null; [ $? = 2 ] || fail "--to without --capture is accepted"
+"$BIN" --bench --from 1 2>/dev/null; [ $? = 2 ] || fail "--from with --bench is accepted"
+"$BIN" --capture d --loop 2>/dev/null; [ $? = 2 ] || fail "--loop with --capture is accepted"
 for bad in "--at 1" "--capture d --at 1,,2" "--capture d --at 1 --from 2" "--capture v.mkv --at 1" \
            "--capture d --at 240" "--no-fast-forward" "--bench --no-fast-forward" "--audio-offset" \
            "--audio-offset 200ms" "--audio-offset 9000" "--capture d --audio-offset 100" "--bench --audio-offset -50"; do

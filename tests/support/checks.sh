@@ -10,11 +10,11 @@
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Runs the calling script again (call as `need_display "$@"`) under an X server of its own, with a
-# window manager when KS_E2E_WM names one (a desktop: boxes framed, focus and stacking managed).
-# Returns in the inner run only.
+# window manager when KS_E2E_WM names one (a desktop: boxes framed, focus and stacking managed);
+# its screen is 1024x768, or KS_E2E_SCREEN (WIDTHxHEIGHT). Returns in the inner run only.
 need_display() {
   if [ -z "${KS_IN_XVFB:-}" ]; then
-    exec env KS_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    exec env KS_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${KS_E2E_SCREEN:-1024x768}x24" "$0" "$@"
   fi
   if [ -n "${KS_E2E_WM:-}" ]; then
     "$KS_E2E_WM" >/dev/null 2>&1 &

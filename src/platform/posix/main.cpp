@@ -3,6 +3,7 @@
 // draw the same frames on an offscreen context against a music position advanced 40 ms a tick,
 // and a capture writes them as PNG files or, through ffmpeg, as a video with the music.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -27,10 +28,21 @@
 namespace {
 const char kUsage[] =
     "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
-    "usage: kelvo-strand [--windowed] [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
-    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward] [--audio-offset MS]\n"
-    "  (no option)    play the show full screen at 640x480; Escape ends it\n"
-    "  --windowed     play it in a 640x480 window, without the display-mode switch\n"
+    "usage: kelvo-strand [--windowed | --mode-switch] [--integer-scaling] [--from S] [--loop]\n"
+    "                    [--audio-offset MS]\n"
+    "       kelvo-strand [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
+    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
+    "  (no option)    play the show full screen: its 640x480 picture scaled to the screen, 4:3\n"
+    "                 with black bars, the display's own mode untouched; Escape ends it\n"
+    "  --windowed     play it in a normal window (640x480, or a whole multiple on a large\n"
+    "                 screen) that can be moved and resized; the picture follows its size;\n"
+    "                 Escape or the window's close button ends it\n"
+    "  --mode-switch  full screen by switching the display to the mode closest to 640x480, as\n"
+    "                 the show was made for; the desktop's mode comes back however it ends\n"
+    "  --integer-scaling\n"
+    "                 scale the picture by whole factors with sharp pixels instead of smoothly\n"
+    "  --loop         play the show again from its beginning after its end (a fresh start;\n"
+    "                 with --from, only the first pass starts there), until Escape\n"
     "  --audio-offset MS\n"
     "                 the sound reaches your ears MS milliseconds later than the system says\n"
     "                 (Bluetooth headphones: about 150 to 250; negative if it comes earlier):\n"
@@ -42,8 +54,9 @@ const char kUsage[] =
     "                 sound track, frame N at N x 0.040 s (H.264 with AAC, or with FLAC for .mkv)\n"
     "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
     "                 per schedule window and a summary line\n"
-    "  --from S       first music second to write (--capture); the frames before it still run,\n"
-    "                 so every motion is where it would be, but with nothing rasterised\n"
+    "  --from S       live: start the music at second S; capture: the first second to write.\n"
+    "                 The frames before it still run, so every motion is where it would be,\n"
+    "                 but with nothing rasterised (live, the loading picture stays meanwhile)\n"
     "  --to S         last music second to write (--capture)\n"
     "  --at S[,S...]  write only the first frame at or after each of these music seconds, the\n"
     "                 frames between them fast-forwarded (--capture DIR)\n"
@@ -91,6 +104,10 @@ int usageError(const char* why) {
 int main(int argc, char** argv) {
   double launched = platformWallSeconds();
   bool windowed = false;
+  bool modeSwitch = false;
+  bool integerScaling = false;
+  bool loop = false;
+  bool fromGiven = false, toGiven = false;
   bool bench = false;
   std::string captureDir;
   double from = 0.0, to = 1e30;
@@ -118,6 +135,12 @@ int main(int argc, char** argv) {
       audioOffsetSetMs(ms);
       offsetGiven = true;
       ++i;
+    } else if (arg == "--mode-switch") {
+      modeSwitch = true;
+    } else if (arg == "--integer-scaling") {
+      integerScaling = true;
+    } else if (arg == "--loop") {
+      loop = true;
     } else if (arg == "--bench") {
       bench = true;
     } else if (arg == "--capture") {
@@ -133,13 +156,19 @@ int main(int argc, char** argv) {
         return usageError((arg + " needs a number of seconds").c_str());
       ++i;
       rangeGiven = true;
+      (arg == "--from" ? fromGiven : toGiven) = true;
     } else {
       return usageError(("unknown option " + arg).c_str());
     }
   }
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
+  bool live = !bench && captureDir.empty();
+  if (toGiven && captureDir.empty()) return usageError("--to limits --capture");
+  if (fromGiven && bench) return usageError("--from goes with --capture or a live run, not --bench");
+  if (windowed && modeSwitch) return usageError("--windowed and --mode-switch do not go together");
+  if (!live && (windowed || modeSwitch || integerScaling || loop))
+    return usageError("--windowed, --mode-switch, --integer-scaling and --loop are for live runs");
   if (offsetGiven && (bench || !captureDir.empty())) return usageError("--audio-offset is for live play");
-  if (rangeGiven && captureDir.empty()) return usageError("--from and --to limit --capture");
   if (!fastForward && captureDir.empty()) return usageError("--no-fast-forward goes with --capture");
   if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");
   if (!at.empty() && rangeGiven) return usageError("--at and --from or --to do not go together");
@@ -188,7 +217,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "kelvo-strand: %s\n", why.c_str());
       return 1;
     }
-    sdlBackendSetWindowed(windowed);
+    LiveOptions options;
+    options.windowed = windowed;
+    options.modeSwitch = modeSwitch;
+    options.integerScaling = integerScaling;
+    options.fromSeconds = from;
+    options.launchedSeconds = launched;
+    sdlBackendConfigure(options);
     g_nativeBackend = &g_sdlBackend;
   }
 
@@ -199,6 +234,25 @@ int main(int argc, char** argv) {
     if (firstPaint > 0.0) std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n",
                                       (firstPaint - launched) * 1000.0);
     benchPrintReport();
+  }
+  // A loop plays the whole show again in a fresh process (every value at its load-time start),
+  // from its beginning, unless the show failed or a person ended it.
+  if (loop && status == 0 && !sdlBackendEndedByUser()) {
+    std::vector<char*> again;
+    for (int i = 0; i < argc; ++i) {
+      if (std::strcmp(argv[i], "--from") == 0) {
+        ++i;
+        continue;
+      }
+      again.push_back(argv[i]);
+    }
+    again.push_back(nullptr);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    sdlBackendShutdown();
+    execv("/proc/self/exe", again.data());
+    std::fprintf(stderr, "kelvo-strand: cannot start the show again: %s\n", std::strerror(errno));
+    return 1;
   }
   return status;
 }

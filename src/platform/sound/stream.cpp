@@ -37,11 +37,14 @@ struct FSOUND_STREAM {
   std::string decodeError;
   int64_t framesDecoded = 0;  // track frames handed to the output
   int64_t startHeard = 0;     // the output's heard frames when the stream started
+  int startMs = 0;            // the track position it started from (live start part-way)
   int lastReportedMs = 0;
   bool endReported = false;
 };
 
 namespace {
+bool g_heldLive = false;  // a live start part-way has not reached its start yet
+FSOUND_STREAM* g_heldStream = nullptr;
 bool g_initialised = false;
 const AudioOutput* g_output = nullptr;
 bool g_outputStarted = false;
@@ -132,7 +135,9 @@ void moveToAnotherOutput() {
   g_output->close();
   g_heardBase = heard;
   FSOUND_STREAM* stream = g_playing;
-  if (stream && stream->playing) replayFrom(stream, heard - stream->startHeard);
+  // The track frame the listener reached: where the stream started plus what was heard since.
+  int64_t reached = stream ? static_cast<int64_t>(stream->startMs) * g_mixRate / 1000 + heard - stream->startHeard : 0;
+  if (stream && stream->playing) replayFrom(stream, reached);
   std::string why;
   const AudioOutput* next = &g_deviceAudioOutput;
   if (!next->open(g_mixRate, fillFromStream, &why)) {
@@ -141,7 +146,7 @@ void moveToAnotherOutput() {
   }
   g_output = next;
   if (g_outputStarted) g_output->start();
-  double seconds = stream ? static_cast<double>(heard - stream->startHeard) / g_mixRate : 0.0;
+  double seconds = static_cast<double>(reached) / g_mixRate;
   std::fprintf(stderr, "FSOUND: the sound device went away at %.3f s of music; %s\n", seconds,
                next == &g_silentAudioOutput ? ("no other device opens (" + why + "), playing silently").c_str()
                                             : "playing on the default device from there");
@@ -162,6 +167,9 @@ void reportEnd(FSOUND_STREAM* stream, int positionMs) {
   std::fflush(stderr);
 }
 }  // namespace
+
+// Live start part-way (declared with the virtual time): see virtualTimeReleaseLive below.
+void virtualTimeHoldLive() { g_heldLive = true; }
 
 signed char FSOUND_SetOutput(int) { return 1; }
 signed char FSOUND_SetDriver(int) { return 1; }
@@ -220,8 +228,9 @@ signed char FSOUND_SetSFXMasterVolume(int volume) {
 // Returns the channel the stream plays on (always 0: one stream at a time), -1 on failure.
 int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
   if (!stream) return -1;
-  if (virtualTimeEnabled()) {
-    stream->playing = true;
+  if (virtualTimeEnabled() || g_heldLive) {
+    if (g_heldLive) g_heldStream = stream;
+    else stream->playing = true;
     return 0;
   }
   if (!g_output || !stream->decoder) return -1;
@@ -240,14 +249,14 @@ int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
 
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
   if (!stream) return 0;
-  if (virtualTimeEnabled()) {
+  if (virtualTimeEnabled() || (g_heldLive && stream == g_heldStream)) {
     reportEnd(stream, virtualTimeMs());
     return virtualTimeMs();
   }
   if (!stream->playing || !g_output) return stream->lastReportedMs;
   if (g_output->lost && g_output->lost()) moveToAnotherOutput();
   int64_t heard = heardFrames() - stream->startHeard;
-  int ms = offsetPositionMs(heard > 0 ? msOfFrames(heard) : 0, audioOffsetMs());
+  int ms = stream->startMs + offsetPositionMs(heard > 0 ? msOfFrames(heard) : 0, audioOffsetMs());
   if (ms < stream->lastReportedMs) ms = stream->lastReportedMs;
   stream->lastReportedMs = ms;
   g_output->lock();  // the end is found on the output's thread
@@ -271,4 +280,24 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM* stream) {
   closeDecoder(stream);
   delete stream;
   return 1;
+}
+
+// The held stream starts where the virtual position is: the decoder seeks there first.
+void virtualTimeReleaseLive() {
+  if (!g_heldLive) return;
+  g_heldLive = false;
+  FSOUND_STREAM* stream = g_heldStream;
+  g_heldStream = nullptr;
+  if (!stream || !stream->decoder) return;
+  off_t at = mpg123_seek(stream->decoder, static_cast<off_t>(static_cast<int64_t>(virtualTimeMs()) * g_mixRate / 1000),
+                         SEEK_SET);
+  if (at < 0) {
+    std::fprintf(stderr, "%s: cannot start the music at %.3f s (%s)\n", stream->name.c_str(), virtualTimeMs() * 0.001,
+                 mpg123_strerror(stream->decoder));
+    at = 0;
+  }
+  stream->framesDecoded = at;
+  stream->startMs = virtualTimeMs();
+  stream->lastReportedMs = virtualTimeMs();
+  FSOUND_Stream_Play(0, stream);
 }

@@ -12,3 +12,9 @@ bool virtualTimeEnabled();
 // The position, in milliseconds, that every open stream reports from now on.
 void virtualTimeSetMs(int ms);
 int virtualTimeMs();
+
+// Live start part-way (served by sound/stream.cpp, which holds the stream): the device is opened as usual, but until virtualTimeReleaseLive() the
+// playing stream stays silent and reports the position set above; on release it is heard
+// from that position on, and reports it plus what has been heard since.
+void virtualTimeHoldLive();
+void virtualTimeReleaseLive();

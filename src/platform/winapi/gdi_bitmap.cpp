@@ -14,8 +14,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/backend.h"
+#include "platform/winapi/gdi_objects.h"
+#include "platform/winapi/present.h"
 
 namespace {
 uint32_t littleEndian(const unsigned char* bytes, int count) {
@@ -103,6 +104,8 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
 
 // Draws into the front buffer where there is one (so the picture is on screen at once and stays
 // until the next frame), else into the current buffer; every state touched is saved and restored.
+// Where the show's frame is a framebuffer of the presentation, the picture goes into it and the
+// framebuffer is shown at once, scaled like every frame.
 void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels) {
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
@@ -123,7 +126,7 @@ void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* r
   glViewport(0, 0, 640, 480);
   GLboolean doubleBuffered = GL_FALSE;
   glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-  if (doubleBuffered) glDrawBuffer(GL_FRONT);
+  if (doubleBuffered && !presentActive()) glDrawBuffer(GL_FRONT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rowPixels);
   // Window rows count down from the top, GL rows up from the bottom: draw downwards.
@@ -138,4 +141,5 @@ void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* r
   glMatrixMode(GL_MODELVIEW);
   glPopClientAttrib();
   glPopAttrib();
+  presentShowNow();
 }

@@ -1,5 +1,14 @@
 // Live backend over SDL2: a real window with an OpenGL context, keyboard input, the 640x480
-// full-screen mode switch, the cursor and real message boxes.
+// full screen, the cursor and real message boxes.
+// The 640x480 full screen the show asks for is by default given without changing the display's
+// mode: a borderless window over the whole screen at the desktop's resolution, the show's frame
+// drawn into a framebuffer of ours and scaled onto it at each swap (present.cpp); nothing is
+// left to restore if the process dies. On request the display's mode really is switched
+// (--mode-switch, with every guarantee below), or the show plays in a normal window that the
+// window manager moves and resizes, the picture scaled in it, the cursor shown, and the close
+// button ending the show like Escape (--windowed). A live start part-way (--from) runs the
+// frames before it against virtual time with nothing rasterised, showing the loading picture,
+// then plays the music from there.
 // Supports: one window; keys as WM_KEYDOWN with Windows virtual-key codes (Escape, Return,
 // Space, Tab, Backspace, F1-F12, letters and digits; a key whose symbol is no letter or digit
 // of ours, such as a Czech or Romanian letter, by its position; any other key with no code,
@@ -16,12 +25,14 @@
 // Does not support: mouse input, several windows, key repeat counts in lParam.
 // Depends on SDL2 video (X11 or Wayland), Xlib (thread-safe calls, the I/O error handler) and
 // an OpenGL driver for the window (GLX/EGL via Mesa).
+#include <GL/gl.h>
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -29,7 +40,10 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <vector>
 
+#include "platform/time/virtual_time.h"
+#include "platform/winapi/present.h"
 #include "platform/winapi/sdl_backend.h"
 
 namespace {
@@ -37,6 +51,14 @@ SDL_Window* g_sdlWindow = nullptr;
 SDL_GLContext g_sdlContext = nullptr;
 bool g_videoUp = false;
 bool g_windowed = false;
+LiveOptions g_live;
+bool g_endedByUser = false;  // Escape, or the close button of the window
+// Live start part-way: until the frame at g_startMs the clock is virtual and nothing is drawn.
+bool g_fastForward = false;
+int g_startMs = 0;
+int g_virtualNowMs = 0;
+uint64_t g_releasedAtTicks = 0;  // SDL ticks when the music started at g_startMs
+bool g_startReported = false;
 bool g_fullscreenWanted = false;  // a mode switch was asked for (applied once the window exists)
 bool g_fullscreenActive = false;
 bool g_swapIntervalSet = false;
@@ -47,13 +69,22 @@ std::mutex g_modeLock;  // the main thread and the signal watcher both switch th
 volatile std::sig_atomic_t g_exitSignal = 0;
 int g_signalPipe[2] = {-1, -1};
 
-uint64_t sdlNowMs() { return SDL_GetTicks64(); }
+// While fast-forwarding, the virtual music time; afterwards the clock continues from it.
+uint64_t sdlNowMs() {
+  if (g_fastForward) return static_cast<uint64_t>(g_virtualNowMs);
+  if (g_startMs > 0) return static_cast<uint64_t>(g_startMs) + (SDL_GetTicks64() - g_releasedAtTicks);
+  return SDL_GetTicks64();
+}
+
+bool desktopFullscreen() { return !g_live.modeSwitch && !g_windowed; }
 
 void applyFullscreen(bool on) {
   std::lock_guard<std::mutex> hold(g_modeLock);
   // Once the process is ending by a signal the mode only goes back.
   if (!g_sdlWindow || on == g_fullscreenActive || (on && g_exitSignal)) return;
-  if (on) {
+  if (on && desktopFullscreen()) {
+    if (SDL_SetWindowFullscreen(g_sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) g_fullscreenActive = true;
+  } else if (on) {
     SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB565, g_windowWidth, g_windowHeight, 0, nullptr};
     SDL_DisplayMode closest;
     int display = SDL_GetWindowDisplayIndex(g_sdlWindow);
@@ -161,14 +192,22 @@ void sdlPumpEvents(HWND hwnd) {
         WPARAM key;
         sdlKeyMessage(event.key.keysym.sym, event.key.keysym.scancode, event.key.keysym.mod, &message, &key);
         platformPostMessage(hwnd, message, key, 1);
+        if (message == WM_KEYDOWN && key == VK_ESCAPE) g_endedByUser = true;
         break;
       }
       case SDL_QUIT:
         platformPostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
       case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) platformPostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateRect(hwnd, nullptr, FALSE);
+        // In a window of its own the close button ends the show as Escape does.
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE && g_windowed) {
+          platformPostMessage(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+          g_endedByUser = true;
+        } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          platformPostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        // A repaint while fast-forwarding would be a frame more than a whole run draws.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED && !g_fastForward) InvalidateRect(hwnd, nullptr, FALSE);
         break;
       default:
         break;
@@ -176,8 +215,41 @@ void sdlPumpEvents(HWND hwnd) {
   }
 }
 
+// Rasterisation on or off while fast-forwarding: an empty scissor box, which the show never
+// sets, discards every fragment and leaves all other state as a drawn frame leaves it.
+void setRasterDiscard(bool discard) {
+  if (!g_sdlContext) return;
+  if (discard) {
+    glScissor(0, 0, 0, 0);
+    glEnable(GL_SCISSOR_TEST);
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(0, 0, g_windowWidth, g_windowHeight);
+  }
+}
+
+// The frame at the start time falls due: the music starts there and the clock turns real.
+void endFastForward(uint64_t untilMs) {
+  g_fastForward = false;
+  setRasterDiscard(false);
+  g_startMs = static_cast<int>(untilMs);
+  virtualTimeSetMs(g_startMs);
+  g_releasedAtTicks = SDL_GetTicks64();
+  virtualTimeReleaseLive();
+}
+
 void sdlWait(uint64_t untilMs) {
   handleExitSignal();
+  if (g_fastForward && untilMs != UINT64_MAX) {
+    if (static_cast<int64_t>(untilMs) >= static_cast<int64_t>(g_live.fromSeconds * 1000.0 + 0.5)) {
+      endFastForward(untilMs);
+      return;
+    }
+    g_virtualNowMs = static_cast<int>(untilMs);
+    virtualTimeSetMs(g_virtualNowMs);
+    setRasterDiscard(true);
+    return;
+  }
   uint64_t now = sdlNowMs();
   int timeout = untilMs == UINT64_MAX ? 100 : untilMs > now ? static_cast<int>(untilMs - now) : 0;
   // Wake at least every 100 ms so a pending signal is seen.
@@ -185,9 +257,33 @@ void sdlWait(uint64_t untilMs) {
   SDL_WaitEventTimeout(nullptr, timeout);
 }
 
+// A window of its own starts at the show's size times the largest whole factor that leaves a
+// tenth of the desktop's usable area free, centred.
+int windowedFactor() {
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
+  int factor = std::min(usable.w * 9 / 10 / g_windowWidth, usable.h * 9 / 10 / g_windowHeight);
+  return factor < 1 ? 1 : factor;
+}
+
 bool createNative(std::string* why) {
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-  g_sdlWindow = SDL_CreateWindow(g_title.c_str(), g_windowX, g_windowY, g_windowWidth, g_windowHeight, flags);
+  int x = g_windowX, y = g_windowY, width = g_windowWidth, height = g_windowHeight;
+  SDL_Rect screen;
+  if (g_windowed) {
+    flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    int factor = windowedFactor();
+    width *= factor;
+    height *= factor;
+    x = y = SDL_WINDOWPOS_CENTERED;
+  } else if (desktopFullscreen() && SDL_GetDisplayBounds(0, &screen) == 0) {
+    // Covering the screen already, so that it does so even without a window manager.
+    x = screen.x;
+    y = screen.y;
+    width = screen.w;
+    height = screen.h;
+  }
+  g_sdlWindow = SDL_CreateWindow(g_title.c_str(), x, y, width, height, flags);
   if (!g_sdlWindow) {
     if (why) *why = std::string("no OpenGL window: ") + SDL_GetError();
     return false;
@@ -241,7 +337,10 @@ void sdlShowWindow() {
   SDL_RaiseWindow(g_sdlWindow);
 }
 
+void reportPresentTiming();
+
 void sdlDestroyWindow() {
+  reportPresentTiming();
   applyFullscreen(false);
   if (g_sdlContext) {
     SDL_GL_DeleteContext(g_sdlContext);
@@ -287,9 +386,60 @@ bool sdlCreateContext() {
   return true;
 }
 
+// KS_PRESENT_TIMING=1 measures the presentation alone: the frame is finished first, then the
+// scaled copy and the swap are timed, and a summary goes to standard error at the end.
+std::vector<double> g_presentMs, g_presentCpuMs;
+bool g_timePresent = false;
+int g_presentWidth = 0, g_presentHeight = 0;
+
+void reportPresentTiming() {
+  if (g_presentMs.empty()) return;
+  for (std::vector<double>* costs : {&g_presentMs, &g_presentCpuMs}) {
+    std::vector<double> sorted = *costs;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0.0;
+    for (double ms : sorted) sum += ms;
+    std::fprintf(stderr, "present: %zu frames onto %dx%d, %s mean %.2f ms, p50 %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                 sorted.size(), g_presentWidth, g_presentHeight, costs == &g_presentMs ? "wall" : "CPU",
+                 sum / sorted.size(), sorted[sorted.size() / 2],
+                 sorted[static_cast<size_t>(0.95 * (sorted.size() - 1) + 0.5)], sorted.back());
+    costs->clear();
+  }
+}
+
+// Shows the frame's framebuffer on the window, scaled, and draws into the frame again.
+void presentNow() {
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(g_sdlWindow, &width, &height);
+  double start = 0.0, cpuStart = 0.0;
+  if (g_timePresent) {
+    glFinish();
+    start = platformWallSeconds();
+    cpuStart = platformCpuSeconds();
+  }
+  presentToWindow(width, height);
+  SDL_GL_SwapWindow(g_sdlWindow);
+  presentRebind();
+  if (g_timePresent) {
+    glFinish();
+    g_presentMs.push_back((platformWallSeconds() - start) * 1000.0);
+    g_presentCpuMs.push_back((platformCpuSeconds() - cpuStart) * 1000.0);
+    g_presentWidth = width;
+    g_presentHeight = height;
+  }
+}
+
 bool sdlMakeCurrent(bool current) {
-  if (!current) return SDL_GL_MakeCurrent(g_sdlWindow, nullptr) == 0;
+  if (!current) {
+    if (presentActive() && SDL_GL_GetCurrentContext() == g_sdlContext) presentEnd();
+    return SDL_GL_MakeCurrent(g_sdlWindow, nullptr) == 0;
+  }
   if (!g_sdlContext || SDL_GL_MakeCurrent(g_sdlWindow, g_sdlContext) != 0) return false;
+  // The show draws its frame at the size it asked for into our framebuffer.
+  if (!presentActive() && presentBegin(g_windowWidth, g_windowHeight, SDL_GL_GetProcAddress)) {
+    presentSetIntegerScaling(g_live.integerScaling);
+    presentSetShowNow(presentNow);
+  }
   // The 40 ms timer paces frames: a swap must not wait for the screen's refresh. The interval
   // belongs to the current context, so it is set once the context is first current.
   if (!g_swapIntervalSet) {
@@ -310,7 +460,18 @@ void sdlDeleteContext() {
 bool sdlSwapBuffers() {
   handleExitSignal();
   if (!g_sdlWindow || !g_sdlContext) return false;
-  SDL_GL_SwapWindow(g_sdlWindow);
+  // Fast-forwarded frames are not shown: the loading picture stays until the start time.
+  if (g_fastForward) return true;
+  if (!presentActive()) {
+    SDL_GL_SwapWindow(g_sdlWindow);
+    return true;
+  }
+  presentNow();
+  if (g_startMs > 0 && !g_startReported) {
+    g_startReported = true;
+    std::fprintf(stderr, "kelvo-strand: playing from %.2f s, shown %.1f s after the start\n", g_startMs * 0.001,
+                 platformWallSeconds() - g_live.launchedSeconds);
+  }
   return true;
 }
 
@@ -326,7 +487,8 @@ LONG sdlChangeDisplayMode(const DEVMODEA* mode) {
   return DISP_CHANGE_SUCCESSFUL;
 }
 
-void sdlShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+// In a window of its own the cursor stays: it is how a person moves and closes the window.
+void sdlShowCursor(bool visible) { SDL_ShowCursor(visible || g_windowed ? SDL_ENABLE : SDL_DISABLE); }
 
 // A box must be seen and answered: the desktop's mode while it is open, the box a dialog of the
 // show's window (window managers keep it above), Return, Escape or its button closing it.
@@ -370,7 +532,20 @@ void platformInstallExitHandlers() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-void sdlBackendSetWindowed(bool windowed) { g_windowed = windowed; }
+void sdlBackendConfigure(const LiveOptions& options) {
+  g_live = options;
+  const char* timing = std::getenv("KS_PRESENT_TIMING");
+  g_timePresent = timing && *timing && *timing != '0';
+  g_windowed = options.windowed;
+  if (options.fromSeconds > 0.0) {
+    g_fastForward = true;
+    virtualTimeHoldLive();
+  }
+}
+
+bool sdlBackendEndedByUser() { return g_endedByUser; }
+
+void sdlBackendShutdown() { atExitRestore(); }
 
 const NativeBackend g_sdlBackend = {
     "sdl2",           sdlNowMs,          sdlWait,         sdlPumpEvents,    sdlCreateWindow,

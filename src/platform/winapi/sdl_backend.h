@@ -1,6 +1,7 @@
-// The live backend over SDL2 (sdl_backend.cpp): a real window, keyboard input, the 640x480
-// full-screen mode switch, the cursor and message boxes. The default backend.
-// Use: the process entry checks sdlDisplayNamed, sets the windowed option, points
+// The live backend over SDL2 (sdl_backend.cpp): a real window (full screen over the desktop's
+// own mode, a normal window, or the 640x480 mode switch on request) whose picture present.h
+// scales, keyboard input, the cursor and message boxes. The default backend.
+// Use: the process entry checks sdlDisplayNamed, sets the live options, points
 // g_nativeBackend at g_sdlBackend and calls WinMain. The display mode is restored on every way
 // out of the process once the window exists (platformInstallExitHandlers is called by the
 // backend itself when it opens the window).
@@ -13,8 +14,20 @@
 
 extern const NativeBackend g_sdlBackend;
 
-// A 640x480 window instead of the full-screen mode switch.
-void sdlBackendSetWindowed(bool windowed);
+// Live backend options.
+struct LiveOptions {
+  bool windowed = false;        // a normal window, moved and resized by the window manager
+  bool modeSwitch = false;      // full screen by switching the display to the closest mode
+  bool integerScaling = false;  // nearest-neighbour scaling by whole factors
+  double fromSeconds = 0.0;     // the music starts here; the frames before are fast-forwarded
+  double launchedSeconds = 0.0;  // platformWallSeconds() at process start, for the start report
+};
+void sdlBackendConfigure(const LiveOptions& options);
+// Whether the show was ended by Escape (or, in a window, its close button).
+bool sdlBackendEndedByUser();
+// What the end of the process would do (the display's mode, the sound device, the window
+// system's connection), for a process about to be replaced by a fresh one.
+void sdlBackendShutdown();
 // False, with a one-line reason for the user, when no display is named for the live window.
 bool sdlDisplayNamed(std::string* why);
 // The message (WM_KEYDOWN, or WM_SYSKEYDOWN with Alt) and virtual-key code the live backend

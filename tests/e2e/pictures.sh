@@ -1,0 +1,76 @@
+# Picture measures for the live checks: screenshots, and the comparison of a screenshot with the
+# capture frame of the same music time, as the Windows checks compare (tests/windows/common.sh).
+# The show's motions advance a fixed step per drawn frame and a live run draws a different
+# number of frames than a capture, so the pictures agree in scene, not in pixels.
+
+# The screen area W x H at (X, Y) as a PNG: grab FILE W H [X Y].
+grab() { ffmpeg -loglevel error -y -f x11grab -video_size "$2x$3" -i "$DISPLAY+${4:-0},${5:-0}" -frames:v 1 "$1"; }
+# Part W x H at (X, Y) of picture $1, scaled smoothly to 640x480, into $2: crop_scaled IN OUT W H X Y.
+crop_scaled() { ffmpeg -loglevel error -y -i "$1" -vf "crop=$3:$4:$5:$6,scale=640:480:flags=area" "$2"; }
+# Mean brightness (0-255) of a picture, or of its part W x H at (X, Y): brightness FILE [W H X Y].
+brightness() {
+  local crop=""
+  [ $# -ge 5 ] && crop="crop=$2:$3:$4:$5,"
+  ffmpeg -loglevel error -i "$1" -vf "${crop}scale=1:1:flags=area,format=gray" -f rawvideo - | od -An -tu1 | tr -d ' \n'
+}
+# The brightest grey value (0-255) in part W x H at (X, Y) of a picture: brightest FILE W H X Y.
+brightest() {
+  ffmpeg -loglevel error -i "$1" -vf "crop=$2:$3:$4:$5,format=gray" -f rawvideo - | od -An -v -tu1 |
+    awk '{ for (i = 1; i <= NF; i++) if ($i > m) m = $i } END { print m + 0 }'
+}
+# The picture's rectangle in a screenshot: the bounding box of pixels brighter than grey 4 in
+# rows and columns where more than a tenth of them are, printed as "W H X Y".
+picture_box() {
+  local size
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$1")
+  ffmpeg -loglevel error -i "$1" -vf format=gray -f rawvideo - | od -An -v -tu1 |
+    awk -v w="${size%x*}" -v h="${size#*x}" '
+      { for (i = 1; i <= NF; i++) { p = n++; x = p % w; y = int(p / w); if ($i > 4) { col[x]++; row[y]++ } } }
+      END { x0 = w; x1 = -1; y0 = h; y1 = -1
+            for (x = 0; x < w; x++) if (col[x] > h / 10) { if (x < x0) x0 = x; x1 = x }
+            for (y = 0; y < h; y++) if (row[y] > w / 10) { if (y < y0) y0 = y; y1 = y }
+            if (x1 < 0 || y1 < 0) print "0 0 0 0"; else print x1 - x0 + 1, y1 - y0 + 1, x0, y0 }'
+}
+
+# Colour histogram distance (0: same colours, 1: none shared): 4x4x4 RGB bins over the
+# picture averaged down to 160x120, half the L1 distance of the two normalised histograms.
+rgb_bytes() { ffmpeg -loglevel error -i "$1" -vf "scale=$2:flags=area" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1; }
+histogram() {
+  rgb_bytes "$1" 160:120 | awk '{ for (i = 1; i <= NF; i++) v[n++] = $i }
+    END { for (p = 0; p < n; p += 3) h[int(v[p] / 64) * 16 + int(v[p + 1] / 64) * 4 + int(v[p + 2] / 64)]++
+          for (b = 0; b < 64; b++) printf "%d ", h[b] + 0; print "" }'
+}
+histogram_distance() {
+  { histogram "$1"; histogram "$2"; } | awk 'NR == 1 { split($0, a, " ") } NR == 2 { split($0, b, " ") }
+    END { d = 0; t = 0; for (i = 1; i <= 64; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x; t += a[i] }
+          printf "%.3f", d / 2 / t }'
+}
+# Mean colour per region: the pictures averaged down to 8x6 cells; the mean absolute
+# difference of the cells' red, green and blue (0-255).
+region_distance() {
+  { rgb_bytes "$1" 8:6 | tr -s ' \n' ' '; echo; rgb_bytes "$2" 8:6 | tr -s ' \n' ' '; echo; } |
+    awk 'NR == 1 { n = split($0, a, " ") } NR == 2 { split($0, b, " ") }
+      END { d = 0; for (i = 1; i <= n; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x } printf "%.1f", d / n }'
+}
+# awk as a calculator for comparisons of decimals: `is 0.12 "<=" 0.35`.
+is() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
+
+# Same scene: the thresholds the Windows checks calibrated (the right scene came within 0.21 and
+# 25, within 0.42 and 32 on an oversubscribed machine; every other scene is at least 0.58 and
+# 41 away, a black screen 0.63 and 74). same_scene LIVE CAPTURE LABEL; prints the measures.
+same_scene() {
+  local hist region
+  hist=$(histogram_distance "$1" "$2") region=$(region_distance "$1" "$2")
+  echo "$3: histogram distance $hist, region distance $region"
+  is "$hist" "<=" 0.45 && is "$region" "<=" 35
+}
+
+# The capture frame at music second $1 as $WORK/capture-$1.png (a virtual-time run in $WORK).
+capture_frame() {
+  local frame
+  (cd "$WORK" && KS_FIXED_TIME=12:34:56 "$BIN" --capture "cap-$1" --at "$1" >/dev/null 2>"cap-$1.log") ||
+    { cat "$WORK/cap-$1.log" >&2; fail "the capture at $1 s failed"; }
+  frame=$(ls "$WORK/cap-$1"/frame-*.png | head -1)
+  [ -f "$frame" ] || fail "the capture at $1 s wrote no frame"
+  mv "$frame" "$WORK/capture-$1.png"
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The default live run on a 1920x1080 screen: the window covers the screen, the 640x480 picture
+# is scaled to a centred 1440x1080 rectangle with black bars, at about 6 s and 14 s of music it
+# shows the scene of the capture frames of those times, and the screen's mode is the same
+# before, during and after; Escape ends it with status 0.
+source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/pictures.sh"
+KS_E2E_SCREEN=1920x1080 need_display "$@"
+make_data
+cd "$WORK"
+mode() { xrandr 2>/dev/null | awk '/\*/ {print $1; exit}'; }
+before=$(mode)
+[ "$before" = 1920x1080 ] || fail "the screen's mode is $before, not 1920x1080"
+capture_frame 6
+capture_frame 14
+
+KS_FIXED_TIME=12:34:56 SDL_AUDIODRIVER=dummy "$BIN" 2>"$WORK/stderr" &
+PID=$!
+wid=$(find_window 'Kelvo Strand engine' 30) || { kill -9 $PID; cat "$WORK/stderr" >&2; fail "no window"; }
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+echo "window ${WIDTH}x$HEIGHT at $X,$Y"
+[ "$X,$Y,${WIDTH}x$HEIGHT" = 0,0,1920x1080 ] || fail "the window does not cover the screen"
+
+# The first frames after 0.1 s are bright with the opening's white fade: the music's start.
+until=$(( $(date +%s) + 60 ))
+while :; do
+  kill -0 $PID 2>/dev/null || { cat "$WORK/stderr" >&2; fail "the show ended before it drew a frame"; }
+  grab "$WORK/poll.png" 1920 1080
+  [ "$(brightness "$WORK/poll.png" 1440 1080 240 0)" -ge 20 ] && break
+  [ "$(date +%s)" -lt "$until" ] || fail "no frame drawn within 60 s"
+  sleep 0.1
+done
+music_start=$(date +%s%N)
+sleep_until_music() {
+  sleep "$(awk -v s="$1" -v start="$music_start" -v now="$(date +%s%N)" \
+    'BEGIN { d = (start + s * 1e9 - now) / 1e9; printf "%.3f", d < 0 ? 0 : d }')"
+}
+sleep_until_music 5.9
+grab "$WORK/live-6.png" 1920 1080
+during=$(mode)
+sleep_until_music 13.9
+grab "$WORK/live-14.png" 1920 1080
+kill -0 $PID 2>/dev/null || { cat "$WORK/stderr" >&2; fail "the show ended on its own before 14 s"; }
+press "$wid" Escape
+wait_exit $PID 2
+[ "$STATUS" = 0 ] || { cat "$WORK/stderr" >&2; fail "status $STATUS after Escape"; }
+after=$(mode)
+echo "mode before $before, during $during, after $after"
+[ "$during,$after" = 1920x1080,1920x1080 ] || fail "the screen's mode changed"
+
+failed=0
+for t in 6 14; do
+  box=$(picture_box "$WORK/live-$t.png")
+  echo "at $t s: picture $box (width height x y)"
+  [ "$box" = "1440 1080 240 0" ] || { echo "  not the centred 1440x1080 rectangle"; failed=1; }
+  left=$(brightest "$WORK/live-$t.png" 240 1080 0 0) right=$(brightest "$WORK/live-$t.png" 240 1080 1680 0)
+  [ "$left,$right" = 0,0 ] || { echo "  the bars are not black (brightest $left and $right)"; failed=1; }
+  crop_scaled "$WORK/live-$t.png" "$WORK/picture-$t.png" 1440 1080 240 0
+  same_scene "$WORK/picture-$t.png" "$WORK/capture-$t.png" "at $t s" || { echo "  not the capture's scene"; failed=1; }
+done
+[ -n "${KS_E2E_SHOTS:-}" ] && cp "$WORK"/live-*.png "$WORK"/capture-*.png "$KS_E2E_SHOTS"/
+[ "$failed" = 0 ] || fail "the full-screen picture is not the show's, scaled and centred"
+echo PASS

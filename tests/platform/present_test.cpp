@@ -1,0 +1,137 @@
+// Presentation: the rectangle the frame is scaled to, and the copy itself on an offscreen
+// context standing in for a window larger than the frame.
+#include "platform/winapi/present.h"
+
+#include <EGL/egl.h>
+#include <GL/gl.h>
+
+#include <array>
+
+#include "support/gl_fixture.h"
+
+namespace {
+
+void expectRect(PresentRect rect, int x, int y, int width, int height) {
+  EXPECT_EQ(rect.x, x);
+  EXPECT_EQ(rect.y, y);
+  EXPECT_EQ(rect.width, width);
+  EXPECT_EQ(rect.height, height);
+}
+
+TEST(PresentFitRect, LargestCentredFourThreeRectangle) {
+  expectRect(presentFitRect(640, 480, 1920, 1080, false), 240, 0, 1440, 1080);  // 16:9: bars left and right
+  expectRect(presentFitRect(640, 480, 3840, 2160, false), 480, 0, 2880, 2160);
+  expectRect(presentFitRect(640, 480, 1280, 1024, false), 0, 32, 1280, 960);    // 5:4: bars above and below
+  expectRect(presentFitRect(640, 480, 640, 480, false), 0, 0, 640, 480);
+  expectRect(presentFitRect(640, 480, 1024, 768, false), 0, 0, 1024, 768);
+  // Rounded to the nearest pixel; the odd pixel left over goes right of (above) the picture.
+  expectRect(presentFitRect(640, 480, 1000, 500, false), 166, 0, 667, 500);
+  expectRect(presentFitRect(640, 480, 601, 700, false), 0, 124, 601, 451);
+  // Smaller than the frame: scaled down, never to nothing.
+  expectRect(presentFitRect(640, 480, 320, 100, false), 93, 0, 133, 100);
+  expectRect(presentFitRect(640, 480, 1, 1, false), 0, 0, 1, 1);
+}
+
+TEST(PresentFitRect, IntegerScalingUsesTheLargestWholeFactor) {
+  expectRect(presentFitRect(640, 480, 1920, 1080, true), 320, 60, 1280, 960);
+  expectRect(presentFitRect(640, 480, 3840, 2160, true), 640, 120, 2560, 1920);
+  expectRect(presentFitRect(640, 480, 1920, 1440, true), 0, 0, 1920, 1440);
+  // Where not even once fits, the smooth rectangle.
+  expectRect(presentFitRect(640, 480, 600, 400, true), 33, 0, 533, 400);
+}
+
+TEST(PresentFitRect, NoOutputOrFrameGivesNothing) {
+  expectRect(presentFitRect(640, 480, 0, 1080, false), 0, 0, 0, 0);
+  expectRect(presentFitRect(0, 480, 1920, 1080, false), 0, 0, 0, 0);
+  expectRect(presentFitRect(640, 480, -5, -5, true), 0, 0, 0, 0);
+}
+
+void* eglProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
+
+std::array<int, 3> pixelAt(int x, int y) {
+  unsigned char rgb[3];
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  return {rgb[0], rgb[1], rgb[2]};
+}
+
+// The frame: green on its left half, red on its right, with the show's kind of state set.
+void drawFrame() {
+  glClearColor(1.0f, 0.0f, 0.0f, 0.5f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor3f(0.0f, 1.0f, 0.0f);
+  glBegin(GL_QUADS);
+  glVertex2f(-1.0f, -1.0f);
+  glVertex2f(0.0f, -1.0f);
+  glVertex2f(0.0f, 1.0f);
+  glVertex2f(-1.0f, 1.0f);
+  glEnd();
+}
+
+// A 960x540 "window" and the show's 640x480 frame: the frame lands at 120..839 across the
+// whole height, black bars beside it, the window never drawn to directly; the show's state
+// (viewport, clear colour, scissor test) is as it left it, and drawing goes to the frame again.
+TEST(Present, FrameScaledIntoTheWindowWithBlackBars) {
+  KS_REQUIRE_OFFSCREEN(960, 540);
+  glClearColor(0.0f, 0.0f, 1.0f, 1.0f);  // the window's own buffer starts blue: the bars must cover it
+  glClear(GL_COLOR_BUFFER_BIT);
+  ASSERT_TRUE(presentBegin(640, 480, eglProc));
+  ASSERT_TRUE(presentActive());
+  glViewport(0, 0, 640, 480);
+  drawFrame();
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 640, 480);
+  presentToWindow(960, 540);
+  presentRebind();
+  EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  EXPECT_FLOAT_EQ(clear[3], 0.5f);
+  EXPECT_FLOAT_EQ(clear[0], 1.0f);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+  // The frame itself is still 640x480 and unchanged.
+  EXPECT_EQ(pixelAt(10, 10), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(pixelAt(630, 470), (std::array<int, 3>{255, 0, 0}));
+  presentEnd();
+  ASSERT_FALSE(presentActive());
+  glDisable(GL_SCISSOR_TEST);
+  // The window: bars, then green to the middle, then red.
+  EXPECT_EQ(pixelAt(0, 0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(119, 539), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(840, 270), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(959, 0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(120, 0), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(pixelAt(470, 539), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(pixelAt(490, 270), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(pixelAt(839, 539), (std::array<int, 3>{255, 0, 0}));
+  offscreenDestroy();
+}
+
+// Whole factors with nearest-neighbour sampling: every pixel of the frame becomes a sharp
+// block, so the colour edge falls exactly on a block boundary.
+TEST(Present, IntegerScalingCopiesSharpBlocks) {
+  KS_REQUIRE_OFFSCREEN(1400, 1000);
+  ASSERT_TRUE(presentBegin(640, 480, eglProc));
+  presentSetIntegerScaling(true);
+  glViewport(0, 0, 640, 480);
+  drawFrame();
+  presentToWindow(1400, 1000);
+  presentEnd();
+  // 1280x960 at (60, 20); the frame's middle column 320 lands at 60 + 640.
+  EXPECT_EQ(pixelAt(59, 500), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(60, 20), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(pixelAt(699, 500), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(pixelAt(700, 500), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(pixelAt(1339, 979), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(pixelAt(1340, 979), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(pixelAt(700, 19), (std::array<int, 3>{0, 0, 0}));
+  offscreenDestroy();
+}
+
+}  // namespace
