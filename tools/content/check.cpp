@@ -76,7 +76,9 @@ std::string reasonOf(const ChildResult& result, const char* path, const char* wh
     if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
     return line.empty() ? whenFalse : line;
   }
-  std::string line = lastLine(result.errors);
+  // The library's own message comes first; the show then adds a line naming the file, which
+  // this report already names.
+  std::string line = result.errors.substr(0, result.errors.find('\n'));
   return "decoder ended the process (status " + std::to_string(code) + ")" +
          (line.empty() ? "" : ": " + line);
 }
