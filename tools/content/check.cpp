@@ -76,7 +76,11 @@ std::string reasonOf(const ChildResult& result, const char* path, const char* wh
     if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
     return line.empty() ? whenFalse : line;
   }
-  std::string line = lastLine(result.errors);
+  // The loader's line naming the file follows the library's message; the file is named here already.
+  std::string errors = result.errors;
+  size_t named = errors.find("Kelvo Strand: the error above came while reading ");
+  if (named != std::string::npos) errors.erase(named);
+  std::string line = lastLine(errors);
   return "decoder ended the process (status " + std::to_string(code) + ")" +
          (line.empty() ? "" : ": " + line);
 }
