@@ -16,7 +16,7 @@
 #include "data_tools.h"
 #include "formats/model3ds.h"
 #include "formats/texture.h"
-#include "platform/gl/offscreen.h"
+#include "platform/offscreen.h"
 
 namespace {
 
@@ -76,9 +76,11 @@ std::string reasonOf(const ChildResult& result, const char* path, const char* wh
     if (line.rfind(prefix, 0) == 0) line = line.substr(prefix.size());
     return line.empty() ? whenFalse : line;
   }
-  // The library's own message comes first; the show then adds a line naming the file, which
-  // this report already names.
-  std::string line = result.errors.substr(0, result.errors.find('\n'));
+  // The loader's line naming the file follows the library's message; the file is named here already.
+  std::string errors = result.errors;
+  size_t named = errors.find("Kelvo Strand: the error above came while reading ");
+  if (named != std::string::npos) errors.erase(named);
+  std::string line = lastLine(errors);
   return "decoder ended the process (status " + std::to_string(code) + ")" +
          (line.empty() ? "" : ": " + line);
 }
