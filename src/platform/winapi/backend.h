@@ -64,6 +64,8 @@ struct HeadlessOptions {
   // draws them in full, as a reference for that.
   bool fastForward = true;
   bool bench = false;
+  // The framebuffer the picture is drawn into; 0: the window's size (see picture_scale.h).
+  int frameWidth = 0, frameHeight = 0;
 };
 void headlessBackendConfigure(const HeadlessOptions& options);
 // Ends the capture output (waits for ffmpeg); false, with the reason on stderr, when a frame

@@ -26,6 +26,7 @@
 
 #include "capture/writer.h"
 #include "platform/gl/offscreen.h"
+#include "platform/gl/picture_scale.h"
 #include "capture/video_pipe.h"
 #include "platform/time/virtual_time.h"
 #include "platform/winapi/backend.h"
@@ -86,8 +87,7 @@ void setRasterDiscard(bool discard) {
     glScissor(0, 0, 0, 0);
     glEnable(GL_SCISSOR_TEST);
   } else {
-    glDisable(GL_SCISSOR_TEST);
-    glScissor(0, 0, g_width, g_height);
+    pictureScaleRestoreScissor();
   }
   g_discarding = discard;
 }
@@ -187,7 +187,11 @@ void headlessDestroyWindow() {
 bool headlessSetPixelFormat(const PIXELFORMATDESCRIPTOR*) { return true; }
 
 bool headlessCreateContext() {
-  if (!offscreenCreate(g_width, g_height)) return false;
+  // The picture is drawn at the chosen framebuffer size; the show still sees its window's size.
+  int width = g_options.frameWidth ? g_options.frameWidth : g_width;
+  int height = g_options.frameHeight ? g_options.frameHeight : g_height;
+  if (!pictureScaleSetTarget(width, height) || !offscreenCreate(width, height)) return false;
+  pictureScaleApply();
   // Named in the benchmark summary: the costs mean little without the renderer.
   const GLubyte* renderer = glGetString(GL_RENDERER);
   GLint red = 0, depth = 0;
@@ -222,13 +226,14 @@ bool headlessSwapBuffers() {
   if (!captureWriterStarted()) {
     if (!g_options.videoPath.empty()) {
       // The video starts at the first written frame, so the music starts at that frame's time.
-      if (!videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicPath, ms * 0.001)) {
+      if (!videoPipeOpen(g_options.videoPath, offscreenWidth(), offscreenHeight(), kMusicPath, ms * 0.001,
+                        (lastWantedMs() - ms + 40) * 0.001)) {
         g_captureFailed = true;
         return false;
       }
-      captureWriterStartVideo(g_width, g_height);
+      captureWriterStartVideo(offscreenWidth(), offscreenHeight());
     } else {
-      captureWriterStartPng(g_options.captureDir, g_width, g_height,
+      captureWriterStartPng(g_options.captureDir, offscreenWidth(), offscreenHeight(),
                             static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     }
   }
