@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstddef>
 #include <vector>
 
 #include "support/gl_fixture.h"
@@ -64,15 +65,21 @@ class PictureScaleTest : public ::testing::Test {
     glFinish();
   }
 
-  static std::vector<unsigned char> read() {
-    std::vector<unsigned char> rgb(static_cast<size_t>(offscreenWidth()) * offscreenHeight() * 3);
-    offscreenReadRgb(rgb.data());  // top row first
-    return rgb;
+  struct Image {
+    int width, height;
+    std::vector<unsigned char> rgb;  // top row first
+  };
+
+  static Image read() {
+    Image image{offscreenWidth(), offscreenHeight(), {}};
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    offscreenReadRgb(image.rgb.data());
+    return image;
   }
 
-  static std::array<int, 3> at(const std::vector<unsigned char>& rgb, int x, int y) {
+  static std::array<int, 3> at(const Image& image, int x, int y) {
     // (x, y) from the bottom left, as GL counts them.
-    const unsigned char* p = &rgb[(static_cast<size_t>(offscreenHeight() - 1 - y) * offscreenWidth() + x) * 3];
+    const unsigned char* p = &image.rgb[(static_cast<size_t>(image.height - 1 - y) * image.width + x) * 3];
     return {p[0], p[1], p[2]};
   }
 };
@@ -134,11 +141,11 @@ TEST_F(PictureScaleTest, DefaultSizePassesViewportsAndLineWidthsThrough) {
 TEST_F(PictureScaleTest, SplitScreenViewportsLandOnTheSameFractions) {
   if (!make(640, 480)) GTEST_SKIP() << "no offscreen OpenGL context";
   drawSplit();
-  std::vector<unsigned char> small = read();
+  Image small = read();
   offscreenDestroy();
   ASSERT_TRUE(make(1920, 1440));
   drawSplit();
-  std::vector<unsigned char> large = read();
+  Image large = read();
   int mismatched = 0;
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x)
@@ -158,13 +165,13 @@ TEST_F(PictureScaleTest, WideFramebufferKeepsBlackBars) {
   if (!make(1920, 1080)) GTEST_SKIP() << "no offscreen OpenGL context";
   glClearColor(1.0f, 1.0f, 1.0f, 1.0f);  // a clear of another colour stays inside the picture
   glClear(GL_COLOR_BUFFER_BIT);
-  std::vector<unsigned char> cleared = read();
+  Image cleared = read();
   EXPECT_EQ(at(cleared, 239, 500), (std::array<int, 3>{0, 0, 0}));
   EXPECT_EQ(at(cleared, 240, 500), (std::array<int, 3>{255, 255, 255}));
   EXPECT_EQ(at(cleared, 1679, 500), (std::array<int, 3>{255, 255, 255}));
   EXPECT_EQ(at(cleared, 1680, 500), (std::array<int, 3>{0, 0, 0}));
   drawSplit();
-  std::vector<unsigned char> split = read();
+  Image split = read();
   for (int y = 0; y < 1080; y += 7)
     for (int x : {0, 120, 239, 1680, 1800, 1919}) ASSERT_EQ(at(split, x, y), (std::array<int, 3>{0, 0, 0})) << x << "," << y;
   // The room's edge at 560 of 640 window pixels is at 240 + 1260 framebuffer pixels.
@@ -192,7 +199,7 @@ TEST_F(PictureScaleTest, LinesKeepTheirWidthInWindowPixels) {
     glVertex2f(630.0f, 240.5f);
   glEnd();
   glFinish();
-  std::vector<unsigned char> lit = read();
+  Image lit = read();
   int rows = 0;
   for (int y = 700; y < 740; ++y)
     if (at(lit, 960, y)[0] > 128) ++rows;
