@@ -29,7 +29,12 @@ check_alignment() {
   [ -n "$here" ] || fail "$1: no sound to compare"
   below "$here" "$early" 30 && below "$here" "$late" 30 || fail "$1: the sound does not start with the frame at $2 s"
 }
-frame_png() { ffmpeg -loglevel error -i "$1" -vf "select=eq(n\,$2)" -frames:v 1 "$3"; }
+# Frame $2 of video $1 as a PNG, converted to RGB as a careful player does (full chroma
+# interpolation) with the matrix $4 (auto: the one the stream is tagged with).
+frame_png() {
+  ffmpeg -loglevel error -i "$1" -vf "select=eq(n\,$2),scale=in_color_matrix=${4:-auto}:flags=accurate_rnd+full_chroma_int,format=rgb24" \
+    -frames:v 1 "$3"
+}
 
 # .mp4 from 10 s to 12 s, and the PNG frames of the same times.
 timeout -k 5 120 "$BIN" --capture range.mp4 --from 10 --to 12 2>"$WORK/stderr" || { cat "$WORK/stderr" >&2; fail "mp4 capture ended with status $?"; }
@@ -40,29 +45,34 @@ tags="$(probe range.mp4 v:0 stream=color_space)/$(probe range.mp4 v:0 stream=col
 [ "$(probe range.mp4 a:0 stream=codec_name)" = mp3 ] || fail "mp4 sound is not the MP3 as it is"
 [ "$(probe range.mp4 v:0 stream=nb_read_frames)" = 51 ] || fail "mp4 does not have the 51 frames of 10 s to 12 s"
 check_alignment range.mp4 10
-# A decoded frame (the player's conversion, from the tags) against its PNG frame.
+# A decoded frame (converted by the matrix its tags name) against its PNG frame: the mean colour
+# agrees within what 4:2:0 chroma costs on these saturated reds (about 2 of 255), and much better
+# than a player that assumed the SD matrix would show it.
 worst=0
 for n in 10 25 40; do
   frame_png range.mp4 "$n" "decoded-$n.png" || fail "cannot decode frame $n"
+  frame_png range.mp4 "$n" "decoded-601-$n.png" bt601 || fail "cannot decode frame $n"
   png=$(printf 'png/frame-%05d.png' $((250 + n)))
   d=$(colour_distance "$(mean_colour "decoded-$n.png")" "$(mean_colour "$png")")
-  echo "frame $((250 + n)): mean colour $(mean_colour "$png") as PNG, $(mean_colour "decoded-$n.png") decoded: distance $d"
-  worst=$(awk -v a="$d" -v b="$worst" 'BEGIN { print a > b ? a : b }')
+  d601=$(colour_distance "$(mean_colour "decoded-601-$n.png")" "$(mean_colour "$png")")
+  echo "frame $((250 + n)): mean colour $(mean_colour "$png") as PNG, $(mean_colour "decoded-$n.png") decoded: distance $d (as BT.601: $d601)"
+  awk -v d="$d" -v w="$d601" 'BEGIN { exit !(d < w) }' || fail "frame $((250 + n)) is no nearer its PNG by the tagged matrix"
+  worst=$(awk -v a="$d" -v b="$worst" 'BEGIN { print (a > b ? a : b) }')
 done
-awk -v d="$worst" 'BEGIN { exit !(d <= 1.5) }' || fail "a decoded frame's mean colour is $worst away from its PNG"
+awk -v d="$worst" 'BEGIN { exit !(d <= 3) }' || fail "a decoded frame's mean colour is $worst away from its PNG"
 
 # --scale 2 --lossless: FFV1 frames that are the PNG frames with every pixel doubled, exactly.
 timeout -k 5 120 "$BIN" --capture big.mkv --scale 2 --lossless --from 11 --to 11.6 2>/dev/null || fail "lossless capture ended with status $?"
 [ "$(probe big.mkv v:0 stream=codec_name)" = ffv1 ] || fail "the lossless video is not FFV1"
 [ "$(probe big.mkv a:0 stream=codec_name)" = flac ] || fail "the lossless video's sound is not FLAC"
 [ "$(probe big.mkv v:0 stream=width)x$(probe big.mkv v:0 stream=height)" = 1280x960 ] || fail "--scale 2 is not 1280x960"
-ffmpeg -loglevel error -i big.mkv -f framemd5 -pix_fmt rgb24 big.md5 || fail "cannot decode big.mkv"
-ffmpeg -loglevel error -framerate 25 -start_number 275 -i png/frame-%05d.png -vf scale=iw*2:ih*2:flags=neighbor \
-  -f framemd5 -pix_fmt rgb24 png.md5 || fail "cannot enlarge the PNG frames"
-first=$(grep -v '^#' big.md5 | awk -F, 'NR == 1 { print $6 }')
-png_first=$(grep -v '^#' png.md5 | awk -F, 'NR == 1 { print $6 }')
-last=$(grep -v '^#' big.md5 | awk -F, 'END { print $6 }')
-png_last=$(grep -v '^#' png.md5 | awk -F, 'NR == 2 { print $6 }')
+ffmpeg -loglevel error -i big.mkv -map 0:v -f framemd5 -pix_fmt rgb24 big.md5 || fail "cannot decode big.mkv"
+enlarged_md5() { ffmpeg -loglevel error -i "$1" -vf scale=iw*2:ih*2:flags=neighbor -f framemd5 -pix_fmt rgb24 - |
+  grep -v '^#' | awk -F, '{ print $6 }' | tr -d ' '; }
+first=$(grep -v '^#' big.md5 | awk -F, 'NR == 1 { print $6 }' | tr -d ' ')
+last=$(grep -v '^#' big.md5 | awk -F, 'END { print $6 }' | tr -d ' ')
+png_first=$(enlarged_md5 png/frame-00275.png)
+png_last=$(enlarged_md5 png/frame-00290.png)
 echo "lossless x2: frames 275 and 290 $first $last, PNG frames enlarged $png_first $png_last"
 [ -n "$first" ] && [ "$first" = "$png_first" ] && [ "$last" = "$png_last" ] || fail "the lossless frames are not the PNG frames enlarged"
 check_alignment big.mkv 11

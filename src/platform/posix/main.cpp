@@ -85,7 +85,7 @@ bool parseSize(const char* text, int* width, int* height) {
   const char* second = end + 1;
   long h = std::strtol(second, &end, 10);
   if (errno || end == second || *end) return false;
-  if (w < 16 || h < 16 || w > 7680 || h > 5760) return false;
+  if (w < 16 || h < 16 || w > 3840 || h > 2880) return false;
   *width = static_cast<int>(w);
   *height = static_cast<int>(h);
   return true;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
       ++i;
     } else if (arg == "--size") {
       if (!hasValue || !parseSize(argv[i + 1], &frameWidth, &frameHeight))
-        return usageError("--size needs WIDTHxHEIGHT, from 16x16 to 7680x5760 (for example 1920x1440)");
+        return usageError("--size needs WIDTHxHEIGHT, from 16x16 to 3840x2880 (for example 1920x1440)");
       ++i;
     } else if (arg == "--scale") {
       char* end = nullptr;

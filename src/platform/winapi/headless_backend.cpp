@@ -12,7 +12,8 @@
 // empty scissor box, which the show itself never sets; a progress line on stderr while
 // capturing; the cost of each paint, summarised per window of the show's schedule.
 // Does not support: input, cursors, a visible picture. Depends on offscreen.cpp (EGL),
-// capture/writer.cpp (threads, libpng) and video_pipe.cpp (ffmpeg).
+// capture/writer.cpp (threads, libpng), video_pipe.cpp (ffmpeg) and picture_scale.cpp (frames
+// drawn at another size than the window's: HeadlessOptions::frameWidth).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -198,7 +199,8 @@ bool headlessCreateContext() {
   glGetIntegerv(GL_RED_BITS, &red);
   glGetIntegerv(GL_DEPTH_BITS, &depth);
   g_rendererName = std::string(renderer ? reinterpret_cast<const char*>(renderer) : "unknown") + ", " +
-                   std::to_string(red) + " bits a channel, depth " + std::to_string(depth);
+                   std::to_string(red) + " bits a channel, depth " + std::to_string(depth) + ", " +
+                   std::to_string(width) + "x" + std::to_string(height);
   offscreenMakeCurrent(false);
   g_contextMade = true;
   g_discarding = false;
