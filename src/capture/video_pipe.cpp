@@ -75,7 +75,9 @@ bool videoPipeOpen(const std::string& path, int width, int height, const char* m
                                    "-i", "pipe:0",
                                    // the music from the first frame's time on, for the range
                                    "-ss", offset};
-  if (durationSeconds > 0.0) {
+  // A copied track is cut at the range's length on the way in; FLAC is cut by -shortest at the
+  // video's end instead, so its last block still holds music rather than padding.
+  if (mp4 && durationSeconds > 0.0) {
     args.push_back("-t");
     args.push_back(duration);
   }
