@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "platform/winapi/backend.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -207,6 +208,27 @@ TEST_F(PictureScaleTest, LinesKeepTheirWidthInWindowPixels) {
   glLineWidth(2.0f);  // a width the show would set: two window pixels, six here
   glGetFloatv(GL_LINE_WIDTH, &width);
   EXPECT_FLOAT_EQ(width, 6.0f);
+}
+
+// The loading bitmap, copied to window pixel (500, 400) from the top left, covers the same part
+// of the picture: each of its pixels a 3x3 block at 1920x1440.
+TEST_F(PictureScaleTest, LoadingBitmapLandsAtTheSamePlaceAndScale) {
+  if (!make(1920, 1440)) GTEST_SKIP() << "no offscreen OpenGL context";
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  const unsigned char rgb[] = {255, 0, 0, 0, 255, 0};  // red, then green
+  blitRgbToScreen(500, 400, 2, 1, rgb, 2);
+  glFinish();
+  Image image = read();
+  // Window row 400 from the top is framebuffer rows 1200-1202 from the top: GL rows 239-237.
+  for (int y = 237; y <= 239; ++y) {
+    for (int x = 1500; x <= 1502; ++x) EXPECT_EQ(at(image, x, y), (std::array<int, 3>{255, 0, 0})) << x << "," << y;
+    for (int x = 1503; x <= 1505; ++x) EXPECT_EQ(at(image, x, y), (std::array<int, 3>{0, 255, 0})) << x << "," << y;
+    EXPECT_EQ(at(image, 1499, y), (std::array<int, 3>{0, 0, 0}));
+    EXPECT_EQ(at(image, 1506, y), (std::array<int, 3>{0, 0, 0}));
+  }
+  EXPECT_EQ(at(image, 1501, 236), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(at(image, 1501, 240), (std::array<int, 3>{0, 0, 0}));
 }
 
 }  // namespace
