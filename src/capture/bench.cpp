@@ -78,13 +78,14 @@ std::vector<BenchWindow> reportWindows() {
 }
 }  // namespace
 
-void benchRecordRenderer() {
+void benchRecordRenderer(int width, int height) {
   const GLubyte* renderer = glGetString(GL_RENDERER);
   GLint red = 0, depth = 0;
   glGetIntegerv(GL_RED_BITS, &red);
   glGetIntegerv(GL_DEPTH_BITS, &depth);
   g_rendererName = std::string(renderer ? reinterpret_cast<const char*>(renderer) : "unknown") + ", " +
-                   std::to_string(red) + " bits a channel, depth " + std::to_string(depth);
+                   std::to_string(red) + " bits a channel, depth " + std::to_string(depth) + ", " +
+                   std::to_string(width) + "x" + std::to_string(height);
 }
 
 void benchRecordPaint(int ms, double milliseconds, double cpuMilliseconds) {

@@ -6,8 +6,8 @@
 // (timeline/frame.h), so they follow the schedule.
 #pragma once
 
-// Names the renderer of the current GL context in the report.
-void benchRecordRenderer();
+// Names the renderer of the current GL context and its framebuffer's size in the report.
+void benchRecordRenderer(int width, int height);
 // One paint: the frame's music time, its wall-clock and its CPU cost in milliseconds.
 void benchRecordPaint(int ms, double milliseconds, double cpuMilliseconds);
 void benchRecordEnd();

@@ -29,6 +29,7 @@
 #include "capture/video_pipe.h"
 #include "capture/writer.h"
 #include "platform/gl/offscreen.h"
+#include "platform/gl/picture_scale.h"
 #include "platform/winapi/headless_backend.h"
 #include "timeline/frame.h"
 
@@ -69,16 +70,16 @@ int firstWantedMs() { return g_chosenMs.empty() ? g_fromMs : g_chosenMs.front();
 int lastWantedMs() { return std::min(g_chosenMs.empty() ? g_toMs : g_chosenMs.back(), kShowEndMs); }
 double rangeEnd() { return lastWantedMs() * 0.001; }
 
-// Rasterisation on or off for the frames that follow. The box is restored to the drawable's
-// size, the value a context that never had a scissor box set reports.
+// Rasterisation on or off for the frames that follow. The scissor state is restored to what the
+// picture's scaling set (the drawable's size, as a context that never had a box set reports,
+// or the picture's rectangle inside a larger framebuffer).
 void setRasterDiscard(bool discard) {
   if (discard == g_discarding || !g_contextMade || !offscreenIsCurrent()) return;
   if (discard) {
     glScissor(0, 0, 0, 0);
     glEnable(GL_SCISSOR_TEST);
   } else {
-    glDisable(GL_SCISSOR_TEST);
-    glScissor(0, 0, g_width, g_height);
+    pictureScaleRestoreScissor();
   }
   g_discarding = discard;
 }
@@ -144,7 +145,7 @@ bool runWantsEnd() {
 void runContextMade(int width, int height) {
   g_width = width;
   g_height = height;
-  benchRecordRenderer();
+  benchRecordRenderer(width, height);
   g_contextMade = true;
   g_discarding = false;
 }
@@ -165,7 +166,8 @@ bool runSwapBuffers(int ms) {
   if (!captureWriterStarted()) {
     if (!g_options.videoPath.empty()) {
       // The video starts at the first written frame, so the music starts at that frame's time.
-      if (!videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicFile, ms * 0.001)) {
+      if (!videoPipeOpen(g_options.videoPath, g_width, g_height, kMusicFile, ms * 0.001,
+                        (lastWantedMs() - ms + kStepMs) * 0.001)) {
         g_captureFailed = true;
         return false;
       }
@@ -213,6 +215,8 @@ void virtualRunStart(const VirtualRunOptions& options) {
   HeadlessOptions headless;
   headless.virtualTime = true;
   headless.run = &kRun;
+  headless.frameWidth = options.frameWidth;
+  headless.frameHeight = options.frameHeight;
   headlessBackendConfigure(headless);
 }
 

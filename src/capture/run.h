@@ -19,6 +19,8 @@ struct VirtualRunOptions {
   // draws them in full, as a reference for that.
   bool fastForward = true;
   bool bench = false;
+  // The framebuffer the frames are drawn into; 0: the window's 640x480 (--size).
+  int frameWidth = 0, frameHeight = 0;
 };
 void virtualRunStart(const VirtualRunOptions& options);
 // Ends the capture output (waits for ffmpeg); false, with the reason on stderr, when a frame

@@ -1,8 +1,9 @@
-// Video output through ffmpeg. Supports: .mp4 (H.264 + AAC) and .mkv (H.264 + FLAC) at 25 frames
-// per second from raw RGBX frames on a pipe, the music cut in at an offset as the sound track and
-// padded with silence to the video's end.
+// Video output through ffmpeg. Supports: .mp4 (H.264 + the MP3 copied) and .mkv (H.264 or FFV1 +
+// FLAC) at 25 frames per second from raw RGBX frames on a pipe, H.264 converted and tagged as
+// BT.709, frames enlarged by a whole factor, the music cut in at an offset as the sound track
+// (in .mkv padded with silence to the video's end).
 // Does not support: any other container, frame rates or sizes other than those it is given.
-// Depends on POSIX (fork, exec, pipes) and an ffmpeg program on PATH with libx264.
+// Depends on POSIX (fork, exec, pipes) and an ffmpeg program on PATH with libx264 and FFV1.
 #include "capture/video_pipe.h"
 
 #include <fcntl.h>
@@ -24,6 +25,7 @@
 
 namespace {
 pid_t g_encoder = -1;
+VideoEncoding g_encoding;
 int g_encoderInput = -1;
 
 bool endsWith(const std::string& text, const char* suffix) {
@@ -52,27 +54,57 @@ bool videoEncoderAvailable(std::string* why) {
   return false;
 }
 
-bool videoPipeOpen(const std::string& path, int width, int height, const char* musicPath, double musicOffsetSeconds) {
-  char size[32], offset[32], rate[16];
+void videoPipeConfigure(const VideoEncoding& encoding) { g_encoding = encoding; }
+const VideoEncoding& videoPipeEncoding() { return g_encoding; }
+
+bool videoPipeOpen(const std::string& path, int width, int height, const char* musicPath, double musicOffsetSeconds,
+                   double durationSeconds) {
+  char size[32], offset[32], rate[16], duration[32];
   std::snprintf(size, sizeof(size), "%dx%d", width, height);
   std::snprintf(rate, sizeof(rate), "%u", 1000u / kFrameStepMs);  // one frame a step: 25 a second
   std::snprintf(offset, sizeof(offset), "%.3f", musicOffsetSeconds);
+  std::snprintf(duration, sizeof(duration), "%.3f", durationSeconds);
   bool mp4 = endsWith(path, ".mp4");
+  // Nearest-neighbour enlargement keeps the original pixels as blocks; the colour conversion
+  // that follows uses the BT.709 matrix that the stream is tagged with, at TV range.
+  std::string filter;
+  if (g_encoding.upscale > 1)
+    filter = "scale=iw*" + std::to_string(g_encoding.upscale) + ":ih*" + std::to_string(g_encoding.upscale) +
+             ":flags=neighbor,";
+  filter += g_encoding.lossless ? "format=gbrp" : "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p";
   std::vector<const char*> args = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
                                    // the frames, as they come from the offscreen buffer
                                    "-f", "rawvideo", "-pix_fmt", "rgb0", "-video_size", size, "-framerate", rate,
                                    "-i", "pipe:0",
-                                   // the music from the first frame's time on, then silence: a
-                                   // track shorter than the range must not cut the video
-                                   "-ss", offset, "-i", musicPath,
-                                   "-map", "0:v:0", "-map", "1:a:0", "-filter:a", "apad",
-                                   "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"};
-  if (mp4) {
-    for (const char* arg : {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart"}) args.push_back(arg);
-  } else {
-    for (const char* arg : {"-c:a", "flac"}) args.push_back(arg);
+                                   // the music from the first frame's time on, for the range
+                                   "-ss", offset};
+  // A copied track is cut at the range's length on the way in; FLAC is cut by -shortest at the
+  // video's end instead, so its last block still holds music rather than padding.
+  if (mp4 && durationSeconds > 0.0) {
+    args.push_back("-t");
+    args.push_back(duration);
   }
-  args.push_back("-shortest");
+  for (const char* arg : {"-i", musicPath, "-map", "0:v:0", "-map", "1:a:0", "-filter:v", filter.c_str()})
+    args.push_back(arg);
+  if (g_encoding.lossless) {
+    // Every frame a key frame, checksummed slices: an archive that can be cut and checked.
+    for (const char* arg : {"-c:v", "ffv1", "-level", "3", "-g", "1", "-slices", "4", "-slicecrc", "1",
+                            "-color_primaries", "bt709", "-color_trc", "iec61966-2-1", "-colorspace", "rgb"})
+      args.push_back(arg);
+  } else {
+    for (const char* arg : {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-colorspace", "bt709",
+                            "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"})
+      args.push_back(arg);
+  }
+  if (mp4) {
+    // The MP3 as it is: MP4 keeps the cut at the offset exact to the sample (an edit list). It
+    // cannot be padded without encoding it again, so a shorter track simply ends early.
+    for (const char* arg : {"-c:a", "copy", "-movflags", "+faststart"}) args.push_back(arg);
+  } else {
+    // FLAC: the decoded music without loss, padded with silence and cut to the video's length,
+    // so that a track shorter than the range never cuts the video.
+    for (const char* arg : {"-c:a", "flac", "-filter:a", "apad", "-shortest"}) args.push_back(arg);
+  }
   args.push_back(path.c_str());
   args.push_back(nullptr);
 

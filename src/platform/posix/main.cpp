@@ -32,6 +32,7 @@ const char kUsage[] =
     "                    [--audio-offset MS]\n"
     "       kelvo-strand [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
     "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
+    "                    [--size WxH | --scale N] [--lossless]\n"
     "  (no option)    play the show full screen: its 640x480 picture scaled to the screen, 4:3\n"
     "                 with black bars, the display's own mode untouched; Escape ends it\n"
     "  --windowed     play it in a normal window (640x480, or a whole multiple on a large\n"
@@ -51,7 +52,8 @@ const char kUsage[] =
     "                 and write it as DIR/frame-NNNNN.png\n"
     "  --capture FILE.mp4, --capture FILE.mkv\n"
     "                 the same frames encoded by ffmpeg at 25 fps with the show's music as the\n"
-    "                 sound track, frame N at N x 0.040 s (H.264 with AAC, or with FLAC for .mkv)\n"
+    "                 sound track, frame N at N x 0.040 s: H.264 (BT.709 colour, tagged) with the\n"
+    "                 MP3 as it is for .mp4, with the music as FLAC for .mkv\n"
     "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
     "                 per schedule window and a summary line\n"
     "  --from S       live: start the music at second S; capture: the first second to write.\n"
@@ -63,6 +65,13 @@ const char kUsage[] =
     "  --no-fast-forward\n"
     "                 draw the frames before --from in full too (slow; the frames written are\n"
     "                 the same, which this lets one check)\n"
+    "  --size WxH     draw the frames at W x H pixels instead of 640x480 (--capture, --bench):\n"
+    "                 the same picture, drawn sharp at that size; a size that is not 4:3 gets\n"
+    "                 the largest 4:3 picture that fits, centred, with black bars (1920x1440,\n"
+    "                 or 1920x1080 for a 16:9 video; even numbers for a video)\n"
+    "  --scale N      enlarge the 640x480 frames N times (2 to 8) in the video, each pixel a\n"
+    "                 block of N x N (--capture FILE.mp4 or FILE.mkv)\n"
+    "  --lossless     encode the video without loss: FFV1 (RGB) and FLAC (--capture FILE.mkv)\n"
     "  --help         this text\n"
     "  --version      the release\n"
     "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
@@ -95,6 +104,21 @@ bool parseTimes(const char* text, std::vector<double>* times) {
   }
 }
 
+// "1920x1440": a frame size within what the offscreen buffer and the writers can hold.
+bool parseSize(const char* text, int* width, int* height) {
+  char* end = nullptr;
+  errno = 0;
+  long w = std::strtol(text, &end, 10);
+  if (errno || end == text || (*end != 'x' && *end != 'X')) return false;
+  const char* second = end + 1;
+  long h = std::strtol(second, &end, 10);
+  if (errno || end == second || *end) return false;
+  if (w < 16 || h < 16 || w > 3840 || h > 2880) return false;
+  *width = static_cast<int>(w);
+  *height = static_cast<int>(h);
+  return true;
+}
+
 int usageError(const char* why) {
   std::fprintf(stderr, "kelvo-strand: %s\n%s", why, kUsage);
   return 2;
@@ -115,6 +139,9 @@ int main(int argc, char** argv) {
   bool fastForward = true;
   std::vector<double> at;
   bool offsetGiven = false;
+  int frameWidth = 0, frameHeight = 0;
+  VideoEncoding encoding;
+  bool scaleGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
@@ -149,6 +176,20 @@ int main(int argc, char** argv) {
     } else if (arg == "--at") {
       if (!hasValue || !parseTimes(argv[i + 1], &at)) return usageError("--at needs music seconds, separated by commas");
       ++i;
+    } else if (arg == "--size") {
+      if (!hasValue || !parseSize(argv[i + 1], &frameWidth, &frameHeight))
+        return usageError("--size needs WIDTHxHEIGHT, from 16x16 to 3840x2880 (for example 1920x1440)");
+      ++i;
+    } else if (arg == "--scale") {
+      char* end = nullptr;
+      long factor = hasValue ? std::strtol(argv[i + 1], &end, 10) : 0;
+      if (!hasValue || end == argv[i + 1] || *end || factor < 2 || factor > 8)
+        return usageError("--scale needs a whole factor from 2 to 8");
+      encoding.upscale = static_cast<int>(factor);
+      scaleGiven = true;
+      ++i;
+    } else if (arg == "--lossless") {
+      encoding.lossless = true;
     } else if (arg == "--no-fast-forward") {
       fastForward = false;
     } else if (arg == "--from" || arg == "--to") {
@@ -177,6 +218,14 @@ int main(int argc, char** argv) {
   std::snprintf(afterEnd, sizeof(afterEnd), "names a time after the end of the show (%g s)", kShowEndSeconds);
   for (double seconds : at)
     if (seconds > kShowEndSeconds) return usageError((std::string("--at ") + afterEnd).c_str());
+  bool videoOut = videoPathIsVideo(captureDir);
+  if (frameWidth && captureDir.empty() && !bench) return usageError("--size goes with --capture or --bench");
+  if (frameWidth && videoOut && (frameWidth % 2 || frameHeight % 2))
+    return usageError("--size for a video needs even numbers");
+  if (scaleGiven && !videoOut) return usageError("--scale enlarges a video: give a .mp4 or .mkv file to --capture");
+  if (scaleGiven && frameWidth) return usageError("--scale and --size do not go together");
+  if (encoding.lossless && !(videoOut && captureDir.size() > 4 && captureDir.compare(captureDir.size() - 4, 4, ".mkv") == 0))
+    return usageError("--lossless writes Matroska: give a .mkv file to --capture");
   if (from > to) return usageError("--from is after --to");
   // The show's last frame is the last one at or before its end: a later start would draw it all for nothing.
   if (from > kShowEndSeconds) return usageError((std::string("--from ") + afterEnd).c_str());
@@ -207,6 +256,9 @@ int main(int argc, char** argv) {
     options.fastForward = fastForward;
     options.atSeconds = at;
     options.bench = bench;
+    options.frameWidth = frameWidth;
+    options.frameHeight = frameHeight;
+    videoPipeConfigure(encoding);
     virtualTimeEnable();
     virtualRunStart(options);
     wallClockPinUnlessSet("12:34:56");  // reproducible frames unless KS_FIXED_TIME says otherwise

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/gl/picture_scale.h"
 #include "platform/winapi/backend.h"
 #include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/present.h"
@@ -130,7 +131,7 @@ void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* r
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rowPixels);
   // Window rows count down from the top, GL rows up from the bottom: draw downwards.
-  glPixelZoom(1.0f, -1.0f);
+  glPixelZoom(pictureScale(), -pictureScale());  // the bitmap's pixels at the picture's scale
   glRasterPos2i(x, 480 - y);
   glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   glFlush();

@@ -7,7 +7,8 @@
 // benchmark), told of every frame's time, swap and paint cost and able to end the run like
 // Escape; each frame waited for (glFinish) when no run takes the swap, so its cost is measured.
 // Does not support: input, cursors, a visible picture, message boxes (the text is on stderr).
-// Depends on offscreen.cpp (EGL) and virtual time.
+// Depends on offscreen.cpp (EGL), picture_scale.cpp (a framebuffer of another size than the
+// window's: HeadlessOptions::frameWidth) and virtual time.
 #include <GL/gl.h>
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "platform/gl/offscreen.h"
+#include "platform/gl/picture_scale.h"
 #include "platform/time/virtual_time.h"
 #include "platform/winapi/headless_backend.h"
 
@@ -75,8 +77,12 @@ void headlessDestroyWindow() {
 bool headlessSetPixelFormat(const PIXELFORMATDESCRIPTOR*) { return true; }
 
 bool headlessCreateContext() {
-  if (!offscreenCreate(g_width, g_height)) return false;
-  if (run() && run()->contextMade) run()->contextMade(g_width, g_height);
+  // The picture is drawn at the chosen framebuffer size; the show still sees its window's size.
+  int width = g_options.frameWidth ? g_options.frameWidth : g_width;
+  int height = g_options.frameHeight ? g_options.frameHeight : g_height;
+  if (!pictureScaleSetTarget(width, height) || !offscreenCreate(width, height)) return false;
+  pictureScaleApply();
+  if (run() && run()->contextMade) run()->contextMade(width, height);
   offscreenMakeCurrent(false);
   g_contextMade = true;
   return true;

@@ -33,5 +33,7 @@ struct HeadlessRun {
 struct HeadlessOptions {
   bool virtualTime = false;
   const HeadlessRun* run = nullptr;  // must outlive the run
+  // The framebuffer the picture is drawn into; 0: the window's size (see gl/picture_scale.h).
+  int frameWidth = 0, frameHeight = 0;
 };
 void headlessBackendConfigure(const HeadlessOptions& options);
