@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/winapi/backend.h"
+#include "platform/winapi/gdi_objects.h"
 #include "support/gl_fixture.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "data_tools.h"
 #include "formats/model3ds.h"
 #include "formats/texture.h"
-#include "platform/offscreen.h"
+#include "platform/gl/offscreen.h"
 
 namespace {
 
