@@ -74,3 +74,9 @@ capture_frame() {
   [ -f "$frame" ] || fail "the capture at $1 s wrote no frame"
   mv "$frame" "$WORK/capture-$1.png"
 }
+# The detail a picture has beyond 640x480: the mean grey difference (0 to 255) between the
+# WIDTHxHEIGHT crop at X,Y of $1 and that crop reduced to 640x480 and enlarged again.
+detail() {
+  ffmpeg -loglevel error -i "$1" -filter_complex "crop=$2:$3:$4:$5,format=gray,split[a][b];[b]scale=640:480:flags=area,scale=$2:$3:flags=bilinear[c];[a][c]blend=all_mode=difference,signalstats,metadata=print:key=lavfi.signalstats.YAVG:file=-" -f null - |
+    awk -F= '/YAVG/ { printf "%.2f\n", $2 }'
+}

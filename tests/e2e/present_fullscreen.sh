@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The default live run on a 1920x1080 screen: the window covers the screen, the 640x480 picture
+# The default live run (or one with KS_E2E_LIVE_ARGS, e.g. --full-resolution) on a 1920x1080
+# screen: the window covers the screen, the picture
 # is scaled to a centred 1440x1080 rectangle with black bars, at about 6 s and 14 s of music it
 # shows the scene of the capture frames of those times, and the screen's mode is the same
 # before, during and after; Escape ends it with status 0.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/pictures.sh"
+KS_E2E_SHARP_MIN=${KS_E2E_SHARP_MIN:-1.0}  # calibrated below, in the test registration
 KS_E2E_SCREEN=1920x1080 need_display "$@"
 make_data
 cd "$WORK"
@@ -14,7 +16,7 @@ before=$(mode)
 capture_frame 6
 capture_frame 14
 
-KS_FIXED_TIME=12:34:56 SDL_AUDIODRIVER=dummy "$BIN" 2>"$WORK/stderr" &
+KS_FIXED_TIME=12:34:56 SDL_AUDIODRIVER=dummy "$BIN" ${KS_E2E_LIVE_ARGS:-} 2>"$WORK/stderr" &
 PID=$!
 wid=$(find_window 'Kelvo Strand engine' 30) || { kill -9 $PID; cat "$WORK/stderr" >&2; fail "no window"; }
 eval "$(xdotool getwindowgeometry --shell "$wid")"
@@ -55,6 +57,12 @@ for t in 6 14; do
   [ "$box" = "1440 1080 240 0" ] || { echo "  not the centred 1440x1080 rectangle"; failed=1; }
   left=$(brightest "$WORK/live-$t.png" 240 1080 0 0) right=$(brightest "$WORK/live-$t.png" 240 1080 1680 0)
   [ "$left,$right" = 0,0 ] || { echo "  the bars are not black (brightest $left and $right)"; failed=1; }
+  sharpness=$(detail "$WORK/live-$t.png" 1440 1080 240 0)
+  echo "  detail beyond 640x480: $sharpness"
+  case " ${KS_E2E_LIVE_ARGS:-} " in
+    *" --full-resolution "*) is "$sharpness" '>=' "$KS_E2E_SHARP_MIN" || { echo "  not drawn at the screen's size"; failed=1; } ;;
+    *) is "$sharpness" '<' "$KS_E2E_SHARP_MIN" || { echo "  sharper than a scaled 640x480 frame"; failed=1; } ;;
+  esac
   crop_scaled "$WORK/live-$t.png" "$WORK/picture-$t.png" 1440 1080 240 0
   same_scene "$WORK/picture-$t.png" "$WORK/capture-$t.png" "at $t s" || { echo "  not the capture's scene"; failed=1; }
 done

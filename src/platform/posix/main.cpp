@@ -29,7 +29,7 @@ namespace {
 const char kUsage[] =
     "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
     "usage: kelvo-strand [--windowed | --mode-switch] [--integer-scaling] [--from S] [--loop]\n"
-    "                    [--audio-offset MS]\n"
+    "                    [--full-resolution] [--audio-offset MS]\n"
     "       kelvo-strand [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
     "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
     "                    [--size WxH | --scale N] [--lossless]\n"
@@ -40,6 +40,9 @@ const char kUsage[] =
     "                 Escape or the window's close button ends it\n"
     "  --mode-switch  full screen by switching the display to the mode closest to 640x480, as\n"
     "                 the show was made for; the desktop's mode comes back however it ends\n"
+    "  --full-resolution\n"
+    "                 draw the picture at the size it fills on the screen instead of 640x480:\n"
+    "                 sharp, for a machine with a GPU (slow with software rendering)\n"
     "  --integer-scaling\n"
     "                 scale the picture by whole factors with sharp pixels instead of smoothly\n"
     "  --loop         play the show again from its beginning after its end (a fresh start;\n"
@@ -130,6 +133,7 @@ int main(int argc, char** argv) {
   bool windowed = false;
   bool modeSwitch = false;
   bool integerScaling = false;
+  bool fullResolution = false;
   bool loop = false;
   bool fromGiven = false, toGiven = false;
   bool bench = false;
@@ -166,6 +170,8 @@ int main(int argc, char** argv) {
       modeSwitch = true;
     } else if (arg == "--integer-scaling") {
       integerScaling = true;
+    } else if (arg == "--full-resolution") {
+      fullResolution = true;
     } else if (arg == "--loop") {
       loop = true;
     } else if (arg == "--bench") {
@@ -207,8 +213,8 @@ int main(int argc, char** argv) {
   if (toGiven && captureDir.empty()) return usageError("--to limits --capture");
   if (fromGiven && bench) return usageError("--from goes with --capture or a live run, not --bench");
   if (windowed && modeSwitch) return usageError("--windowed and --mode-switch do not go together");
-  if (!live && (windowed || modeSwitch || integerScaling || loop))
-    return usageError("--windowed, --mode-switch, --integer-scaling and --loop are for live runs");
+  if (!live && (windowed || modeSwitch || integerScaling || fullResolution || loop))
+    return usageError("--windowed, --mode-switch, --integer-scaling, --full-resolution and --loop are for live runs");
   if (offsetGiven && (bench || !captureDir.empty())) return usageError("--audio-offset is for live play");
   if (!fastForward && captureDir.empty()) return usageError("--no-fast-forward goes with --capture");
   if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");
@@ -273,6 +279,7 @@ int main(int argc, char** argv) {
     options.windowed = windowed;
     options.modeSwitch = modeSwitch;
     options.integerScaling = integerScaling;
+    options.fullResolution = fullResolution;
     options.fromSeconds = from;
     options.launchedSeconds = launched;
     sdlBackendConfigure(options);

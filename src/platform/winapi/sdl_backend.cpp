@@ -42,6 +42,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/gl/picture_scale.h"
 #include "platform/time/virtual_time.h"
 #include "platform/winapi/present.h"
 #include "platform/winapi/sdl_backend.h"
@@ -223,8 +224,7 @@ void setRasterDiscard(bool discard) {
     glScissor(0, 0, 0, 0);
     glEnable(GL_SCISSOR_TEST);
   } else {
-    glDisable(GL_SCISSOR_TEST);
-    glScissor(0, 0, g_windowWidth, g_windowHeight);
+    pictureScaleRestoreScissor();
   }
 }
 
@@ -435,10 +435,26 @@ bool sdlMakeCurrent(bool current) {
     return SDL_GL_MakeCurrent(g_sdlWindow, nullptr) == 0;
   }
   if (!g_sdlContext || SDL_GL_MakeCurrent(g_sdlWindow, g_sdlContext) != 0) return false;
-  // The show draws its frame at the size it asked for into our framebuffer.
-  if (!presentActive() && presentBegin(g_windowWidth, g_windowHeight, SDL_GL_GetProcAddress)) {
-    presentSetIntegerScaling(g_live.integerScaling);
-    presentSetShowNow(presentNow);
+  // The show draws its frame at the size it asked for into our framebuffer, or, with
+  // fullResolution, at the size its picture fills on the screen, its viewports scaled to it.
+  if (!presentActive()) {
+    int frameWidth = g_windowWidth, frameHeight = g_windowHeight;
+    if (g_live.fullResolution) {
+      int outWidth = 0, outHeight = 0;
+      SDL_GL_GetDrawableSize(g_sdlWindow, &outWidth, &outHeight);
+      PresentRect fit = presentFitRect(g_windowWidth, g_windowHeight, outWidth, outHeight, g_live.integerScaling);
+      if (pictureScaleSetTarget(fit.width, fit.height)) {
+        frameWidth = fit.width;
+        frameHeight = fit.height;
+      }
+    }
+    if (presentBegin(frameWidth, frameHeight, SDL_GL_GetProcAddress)) {
+      presentSetIntegerScaling(g_live.integerScaling);
+      presentSetShowNow(presentNow);
+      pictureScaleApply();
+    } else {
+      pictureScaleSetTarget(g_windowWidth, g_windowHeight);  // the window itself: unscaled
+    }
   }
   // The 40 ms timer paces frames: a swap must not wait for the screen's refresh. The interval
   // belongs to the current context, so it is set once the context is first current.

@@ -19,6 +19,9 @@ struct LiveOptions {
   bool windowed = false;        // a normal window, moved and resized by the window manager
   bool modeSwitch = false;      // full screen by switching the display to the closest mode
   bool integerScaling = false;  // nearest-neighbour scaling by whole factors
+  // The frame drawn at the size its picture fills on the screen when the window is first
+  // shown (the show's viewports and line widths scaled to it) instead of at 640x480.
+  bool fullResolution = false;
   double fromSeconds = 0.0;     // the music starts here; the frames before are fast-forwarded
   double launchedSeconds = 0.0;  // platformWallSeconds() at process start, for the start report
 };
