@@ -4,7 +4,7 @@
 # first frame; --scale enlarges the frames pixel for pixel; --lossless (FFV1 in Matroska) keeps
 # every frame exactly; a range drawn at --size has the size and the sound of its range.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/picture_measures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 command -v ffprobe >/dev/null || fail "ffprobe is not installed"
 make_data
 cd "$WORK"

@@ -5,7 +5,7 @@
 # 16:9 size centres the 4:3 picture between black bars of exactly 240 pixels; the options are
 # checked.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/picture_measures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 make_data
 cd "$WORK"
 export KS_FIXED_TIME=12:34:56

@@ -6,7 +6,7 @@
 # best match by regions must lie within the time the screenshot took, give or take 0.5 s);
 # Escape ends it with status 0.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/pictures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 KS_E2E_SCREEN=1920x1080 need_display "$@"
 make_data
 cd "$WORK"

@@ -4,7 +4,7 @@
 # picture, then the music's start with the opening's white fade); Escape then ends it for good
 # with status 0.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/pictures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 need_display "$@"
 make_data
 cd "$WORK"

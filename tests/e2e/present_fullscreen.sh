@@ -5,7 +5,7 @@
 # and 14 s of music it shows the scene of the capture frames of those times, and the screen's
 # mode is the same before, during and after; Escape ends it with status 0.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/pictures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 # Detail beyond 640x480: a scaled 640x480 frame measured 2.7 to 3.0 at these times, a frame
 # drawn at the screen's size 6.9 to 10.2.
 KS_E2E_SHARP_MIN=4.5

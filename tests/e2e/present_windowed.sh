@@ -5,7 +5,7 @@
 # (4:3, centred, black bars on the other sides); the window's close button ends the show with
 # status 0.
 source "$(dirname "$0")/common.sh"
-source "$(dirname "$0")/pictures.sh"
+source "$(dirname "$0")/../support/pictures.sh"
 KS_E2E_SCREEN=1920x1080 KS_E2E_WM=openbox need_display "$@"
 make_data
 cd "$WORK"

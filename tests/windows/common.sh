@@ -13,6 +13,7 @@
 # detaches itself, and removes its scratch directory.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/pictures.sh"
 # (Paths made absolute: the checks run programs from other directories.)
 ZIP="$(realpath -m "$1")"
 WINE_DIR="$(realpath -m "$2")"
@@ -76,45 +77,12 @@ start_show() {
 }
 
 
-# The 640x480 screen area at (0, 0), where the show's window is.
-grab() { ffmpeg -loglevel error -y -f x11grab -video_size 640x480 -i "$DISPLAY+0,0" -frames:v 1 "$1"; }
-# Mean brightness (0-255) of a picture.
-brightness() { ffmpeg -loglevel error -i "$1" -vf scale=1:1:flags=area,format=gray -f rawvideo - | od -An -tu1 | tr -d ' \n'; }
-
-
-
-# Picture measures for comparing a screenshot under Wine with the Linux capture of the same
-# music time. The show's motions advance a fixed step per drawn frame, and the two runs draw
-# different numbers of frames, so the pictures agree in scene, not in pixels.
-#
-# Colour histogram distance (0: same colours, 1: none shared): 4x4x4 RGB bins over the
-# picture averaged down to 160x120, half the L1 distance of the two normalised histograms.
-rgb_bytes() { ffmpeg -loglevel error -i "$1" -vf "scale=$2:flags=area" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1; }
-histogram() {
-  rgb_bytes "$1" 160:120 | awk '{ for (i = 1; i <= NF; i++) v[n++] = $i }
-    END { for (p = 0; p < n; p += 3) h[int(v[p] / 64) * 16 + int(v[p + 1] / 64) * 4 + int(v[p + 2] / 64)]++
-          for (b = 0; b < 64; b++) printf "%d ", h[b] + 0; print "" }'
-}
-histogram_distance() {
-  { histogram "$1"; histogram "$2"; } | awk 'NR == 1 { split($0, a, " ") } NR == 2 { split($0, b, " ") }
-    END { d = 0; t = 0; for (i = 1; i <= 64; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x; t += a[i] }
-          printf "%.3f", d / 2 / t }'
-}
-# Mean colour per region: the pictures averaged down to 8x6 cells of 80x80 pixels; the mean
-# absolute difference of the cells' red, green and blue (0-255).
-region_distance() {
-  { rgb_bytes "$1" 8:6 | tr -s ' \n' ' '; echo; rgb_bytes "$2" 8:6 | tr -s ' \n' ' '; echo; } |
-    awk 'NR == 1 { n = split($0, a, " ") } NR == 2 { split($0, b, " ") }
-      END { d = 0; for (i = 1; i <= n; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x } printf "%.1f", d / n }'
-}
 # The sliding panels' black lettering: the share of near-black pixels (grey below 16) in the
 # column x 352-607 where the panels come to rest.
 panel_ink() {
   ffmpeg -loglevel error -i "$1" -vf crop=256:480:352:0,format=gray -f rawvideo - | od -An -v -tu1 |
     awk '{ for (i = 1; i <= NF; i++) { n++; if ($i < 16) d++ } } END { printf "%.3f", d / n }'
 }
-# awk as a calculator for comparisons of decimals: `is 0.12 "<=" 0.35`.
-is() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
 
 # Draws the Linux program's frames at music times "$@" (seconds) into $WORK/linux-T.png.
 linux_frames() {

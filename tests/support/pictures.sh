@@ -1,10 +1,12 @@
-# Picture measures for the live checks: screenshots, and the comparison of a screenshot with the
-# capture frame of the same music time, as the Windows checks compare (tests/windows/common.sh).
-# The show's motions advance a fixed step per drawn frame and a live run draws a different
-# number of frames than a capture, so the pictures agree in scene, not in pixels.
+# Picture measures, one library for every check that looks at pictures: screenshots of a live
+# run (also under Wine), capture frames, and their comparison. The show's motions advance a fixed
+# step per drawn frame, and two runs draw different numbers of frames, so pictures of the same
+# music time are compared by measures that agree in scene, not in pixels.
+# Sourced after tests/support/checks.sh (fail, WORK, BIN).
 
-# The screen area W x H at (X, Y) as a PNG: grab FILE W H [X Y].
-grab() { ffmpeg -loglevel error -y -f x11grab -video_size "$2x$3" -i "$DISPLAY+${4:-0},${5:-0}" -frames:v 1 "$1"; }
+# The screen area W x H at (X, Y) as a PNG: grab FILE [W H [X Y]] (640x480 at 0,0 by default,
+# where the show's window is under Wine).
+grab() { ffmpeg -loglevel error -y -f x11grab -video_size "${2:-640}x${3:-480}" -i "$DISPLAY+${4:-0},${5:-0}" -frames:v 1 "$1"; }
 # Part W x H at (X, Y) of picture $1, scaled smoothly to 640x480, into $2: crop_scaled IN OUT W H X Y.
 crop_scaled() { ffmpeg -loglevel error -y -i "$1" -vf "crop=$3:$4:$5:$6,scale=640:480:flags=area" "$2"; }
 # Mean brightness (0-255) of a picture, or of its part W x H at (X, Y): brightness FILE [W H X Y].
@@ -32,9 +34,10 @@ picture_box() {
             if (x1 < 0 || y1 < 0) print "0 0 0 0"; else print x1 - x0 + 1, y1 - y0 + 1, x0, y0 }'
 }
 
+# The picture of $1 averaged down to $2 (W:H), as one line of R G B values.
+rgb_bytes() { ffmpeg -loglevel error -i "$1" -vf "scale=$2:flags=area" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 | tr -s ' \n' ' '; }
 # Colour histogram distance (0: same colours, 1: none shared): 4x4x4 RGB bins over the
 # picture averaged down to 160x120, half the L1 distance of the two normalised histograms.
-rgb_bytes() { ffmpeg -loglevel error -i "$1" -vf "scale=$2:flags=area" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1; }
 histogram() {
   rgb_bytes "$1" 160:120 | awk '{ for (i = 1; i <= NF; i++) v[n++] = $i }
     END { for (p = 0; p < n; p += 3) h[int(v[p] / 64) * 16 + int(v[p + 1] / 64) * 4 + int(v[p + 2] / 64)]++
@@ -45,12 +48,21 @@ histogram_distance() {
     END { d = 0; t = 0; for (i = 1; i <= 64; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x; t += a[i] }
           printf "%.3f", d / 2 / t }'
 }
-# Mean colour per region: the pictures averaged down to 8x6 cells; the mean absolute
-# difference of the cells' red, green and blue (0-255).
+# Mean colour per region: the pictures averaged down to $3 (W:H, 8:6 by default) cells; the
+# mean absolute difference of the cells' red, green and blue (0-255).
 region_distance() {
-  { rgb_bytes "$1" 8:6 | tr -s ' \n' ' '; echo; rgb_bytes "$2" 8:6 | tr -s ' \n' ' '; echo; } |
+  { rgb_bytes "$1" "${3:-8:6}"; echo; rgb_bytes "$2" "${3:-8:6}"; echo; } |
     awk 'NR == 1 { n = split($0, a, " ") } NR == 2 { split($0, b, " ") }
       END { d = 0; for (i = 1; i <= n; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x } printf "%.1f", d / n }'
+}
+# Mean colour of the whole picture: "R G B" (0-255, with decimals).
+mean_colour() {
+  ffmpeg -loglevel error -i "$1" -vf "scale=64:48:flags=area" -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 |
+    awk '{ for (i = 1; i <= NF; i++) { s[n % 3] += $i; n++ } } END { printf "%.2f %.2f %.2f", 3 * s[0] / n, 3 * s[1] / n, 3 * s[2] / n }'
+}
+# Largest channel difference of two "R G B" means.
+colour_distance() {
+  echo "$1 $2" | awk '{ d = 0; for (i = 1; i <= 3; i++) { x = $i - $(i + 3); x = x < 0 ? -x : x; if (x > d) d = x } printf "%.2f", d }'
 }
 # awk as a calculator for comparisons of decimals: `is 0.12 "<=" 0.35`.
 is() { awk -v a="$1" -v b="$3" "BEGIN { exit !(a $2 b) }"; }
