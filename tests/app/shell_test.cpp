@@ -42,9 +42,8 @@ void useRecordingBackend() {
   g_nativeBackend = &g_recording;
 }
 
-// Registers "KS" and creates the show's window as WinMain does.
-void openShowWindow() {
-  useRecordingBackend();
+// Registers "KS" and creates the show's window as WinMain does, on the backend in place.
+void createShowWindow() {
   WNDCLASSA windowClass = {};
   windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   windowClass.lpfnWndProc = windowProc;
@@ -53,6 +52,12 @@ void openShowWindow() {
   createAppWindow(640, 480, nullptr);
   ASSERT_NE(g_hwnd, nullptr);
   ASSERT_TRUE(offscreenIsCurrent());
+}
+
+// The same on the recording backend.
+void openShowWindow() {
+  useRecordingBackend();
+  createShowWindow();
 }
 
 // A fresh working directory, optionally with a music file (its bytes do not matter with virtual time).
@@ -249,14 +254,8 @@ TEST(StartUp, RefusedSixteenBitModeIsAskedAgainAtTheDesktopsDepth) {
     if (!(mode->dmFields & DM_PELSWIDTH) || !(mode->dmFields & DM_PELSHEIGHT)) return DISP_CHANGE_FAILED;
     return depthGiven && mode->dmBitsPerPel == 16 ? DISP_CHANGE_FAILED : g_headlessBackend.changeDisplayMode(mode);
   };
-  WNDCLASSA windowClass = {};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.lpszClassName = "KS";
-  ASSERT_NE(RegisterClassA(&windowClass), 0);
-  createAppWindow(640, 480, nullptr);
+  createShowWindow();
   EXPECT_EQ(g_calls, (std::vector<std::string>{"640x480 at 16 bits", "640x480 at the desktop's depth", "context current"}));
-  EXPECT_NE(g_hwnd, nullptr);
   EXPECT_EQ(g_colorBits, 16);  // the pixel format still asks for what it always did
 }
 
