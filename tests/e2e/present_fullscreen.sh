@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The default live run on a 1920x1080 screen (or one with KS_E2E_LIVE_ARGS, e.g.
 # --full-resolution): the window covers the screen, the picture is a centred 1440x1080
-# rectangle with black bars (a scaled 640x480 frame, or one drawn at that size), at about 6 s
-# and 14 s of music it shows the scene of the capture frames of those times, and the screen's
-# mode is the same before, during and after; Escape ends it with status 0.
+# rectangle with black bars at about 6 s and 14 s of music (a scaled 640x480 frame, or one
+# drawn at that size), at 14 s it shows the scene of the capture frame of that time, and the
+# screen's mode is the same before, during and after; Escape ends it with status 0.
 source "$(dirname "$0")/common.sh"
 source "$(dirname "$0")/../support/pictures.sh"
-# Detail beyond 640x480: a scaled 640x480 frame measured 2.7 to 3.0 at these times, a frame
-# drawn at the screen's size 6.9 to 10.2.
+# Detail beyond 640x480 at 14 s: a scaled 640x480 frame measured 2.7, a frame drawn at the
+# screen's size 6.9.
 KS_E2E_SHARP_MIN=4.5
 full=0
 case " ${KS_E2E_LIVE_ARGS:-} " in *" --full-resolution "*) full=1 ;; esac
@@ -17,7 +17,6 @@ cd "$WORK"
 mode() { xrandr 2>/dev/null | awk '/\*/ {print $1; exit}'; }
 before=$(mode)
 [ "$before" = 1920x1080 ] || fail "the screen's mode is $before, not 1920x1080"
-capture_frame 6
 capture_frame 14
 
 KS_FIXED_TIME=12:34:56 SDL_AUDIODRIVER=dummy "$BIN" ${KS_E2E_LIVE_ARGS:-} 2>"$WORK/stderr" &
@@ -61,6 +60,10 @@ for t in 6 14; do
   [ "$box" = "1440 1080 240 0" ] || { echo "  not the centred 1440x1080 rectangle"; failed=1; }
   left=$(brightest "$WORK/live-$t.png" 240 1080 0 0) right=$(brightest "$WORK/live-$t.png" 240 1080 1680 0)
   [ "$left,$right" = 0,0 ] || { echo "  the bars are not black (brightest $left and $right)"; failed=1; }
+  # The opening's white fade advances a step a drawn frame: where fewer frames are drawn (a
+  # busy machine, or full size in software) it is still behind at 6 s, so the scene and its
+  # detail are compared at 14 s, when the panels have come to rest.
+  [ "$t" = 6 ] && continue
   sharpness=$(detail "$WORK/live-$t.png" 1440 1080 240 0)
   echo "  detail beyond 640x480: $sharpness"
   if [ "$full" = 1 ]; then
@@ -68,9 +71,6 @@ for t in 6 14; do
   else
     is "$sharpness" '<' "$KS_E2E_SHARP_MIN" || { echo "  sharper than a scaled 640x480 frame"; failed=1; }
   fi
-  # Drawn at full size in software, far fewer frames are drawn: the opening's white fade, a step
-  # a drawn frame, is then still behind at 6 s, so only the later scene is compared.
-  [ "$full" = 1 ] && [ "$t" = 6 ] && continue
   crop_scaled "$WORK/live-$t.png" "$WORK/picture-$t.png" 1440 1080 240 0
   same_scene "$WORK/picture-$t.png" "$WORK/capture-$t.png" "at $t s" || { echo "  not the capture's scene"; failed=1; }
 done

@@ -12,9 +12,21 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Runs the calling script again (call as `need_display "$@"`) under an X server of its own, with a
 # window manager when KS_E2E_WM names one (a desktop: boxes framed, focus and stacking managed);
 # its screen is 1024x768, or KS_E2E_SCREEN (WIDTHxHEIGHT). Returns in the inner run only.
+# The server picks its own free display number (-displayfd): checks that start at the same
+# moment never share one, as they could when each guessed a free number itself.
 need_display() {
   if [ -z "${KS_IN_XVFB:-}" ]; then
-    exec env KS_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${KS_E2E_SCREEN:-1024x768}x24" "$0" "$@"
+    local number status=0 server
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "${KS_E2E_SCREEN:-1024x768}x24" -nolisten tcp 3>"$number" 2>/dev/null &
+    server=$!
+    for _ in $(seq 200); do [ -s "$number" ] && break; sleep 0.05; done
+    [ -s "$number" ] || { kill "$server" 2>/dev/null; rm -f "$number"; fail "Xvfb did not start"; }
+    KS_IN_XVFB=1 DISPLAY=":$(cat "$number")" "$0" "$@" || status=$?
+    kill "$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+    rm -f "$number"
+    exit "$status"
   fi
   if [ -n "${KS_E2E_WM:-}" ]; then
     "$KS_E2E_WM" >/dev/null 2>&1 &
