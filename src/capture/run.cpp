@@ -75,12 +75,7 @@ double rangeEnd() { return lastWantedMs() * 0.001; }
 // or the picture's rectangle inside a larger framebuffer).
 void setRasterDiscard(bool discard) {
   if (discard == g_discarding || !g_contextMade || !offscreenIsCurrent()) return;
-  if (discard) {
-    glScissor(0, 0, 0, 0);
-    glEnable(GL_SCISSOR_TEST);
-  } else {
-    pictureScaleRestoreScissor();
-  }
+  pictureScaleDiscard(discard);
   g_discarding = discard;
 }
 

@@ -92,6 +92,15 @@ void pictureScaleRestoreScissor() {
   }
 }
 
+void pictureScaleDiscard(bool discard) {
+  if (!discard) {
+    pictureScaleRestoreScissor();
+    return;
+  }
+  glScissor(0, 0, 0, 0);
+  glEnable(GL_SCISSOR_TEST);
+}
+
 void __wrap_glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   // A negative size is GL's error either way; it is passed on as given.
   if (!g_scaled || width < 0 || height < 0) {

@@ -33,6 +33,10 @@ bool pictureScaled();
 void pictureScaleApply();
 // Puts the scissor state back to what pictureScaleApply set (used after a backend changed it).
 void pictureScaleRestoreScissor();
+// Rasterisation off (an empty scissor box, which the show never sets: every fragment is
+// discarded and all other state advances as in a drawn frame) or back on. Used by the
+// fast-forward of captures and of a live start part-way.
+void pictureScaleDiscard(bool discard);
 // Maps a rectangle in window pixels (x, y from the bottom left) to framebuffer pixels: edges are
 // scaled and rounded, so viewports that abut in the window abut in the framebuffer.
 PictureRect pictureMapWindowRect(int x, int y, int width, int height);

@@ -241,14 +241,13 @@ int main(int argc, char** argv) {
   if (!dataDirEnter()) return 1;
 
   bool virtualRun = bench || !captureDir.empty();
-  bool video = videoPathIsVideo(captureDir);
   if (virtualRun) {
     std::string why;
-    if (video && !videoEncoderAvailable(&why)) {
+    if (videoOut && !videoEncoderAvailable(&why)) {
       std::fprintf(stderr, "kelvo-strand: cannot capture %s: %s\n", captureDir.c_str(), why.c_str());
       return 1;
     }
-    if (!captureDir.empty() && !video) {
+    if (!captureDir.empty() && !videoOut) {
       struct stat info;
       if (stat(captureDir.c_str(), &info) != 0 && mkdir(captureDir.c_str(), 0777) != 0) {
         std::fprintf(stderr, "kelvo-strand: cannot create %s: %s\n", captureDir.c_str(), std::strerror(errno));
@@ -256,7 +255,7 @@ int main(int argc, char** argv) {
       }
     }
     VirtualRunOptions options;
-    (video ? options.videoPath : options.captureDir) = captureDir;
+    (videoOut ? options.videoPath : options.captureDir) = captureDir;
     options.fromSeconds = from;
     options.toSeconds = to;
     options.fastForward = fastForward;

@@ -216,16 +216,9 @@ void sdlPumpEvents(HWND hwnd) {
   }
 }
 
-// Rasterisation on or off while fast-forwarding: an empty scissor box, which the show never
-// sets, discards every fragment and leaves all other state as a drawn frame leaves it.
+// Rasterisation on or off while fast-forwarding (picture_scale.h).
 void setRasterDiscard(bool discard) {
-  if (!g_sdlContext) return;
-  if (discard) {
-    glScissor(0, 0, 0, 0);
-    glEnable(GL_SCISSOR_TEST);
-  } else {
-    pictureScaleRestoreScissor();
-  }
+  if (g_sdlContext) pictureScaleDiscard(discard);
 }
 
 // The frame at the start time falls due: the music starts there and the clock turns real.
