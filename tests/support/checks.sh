@@ -13,12 +13,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # window manager when KS_E2E_WM names one (a desktop: boxes framed, focus and stacking managed);
 # its screen is 1024x768, or KS_E2E_SCREEN (WIDTHxHEIGHT). Returns in the inner run only.
 # The server picks its own free display number (-displayfd): checks that start at the same
-# moment never share one, as they could when each guessed a free number itself.
+# moment never share one, as they could when each guessed a free number itself. It never resets
+# (-noreset): a server resets when its last client leaves, and SDL opens and closes a connection
+# to probe for X before it opens its own, which could then come during the reset and fail.
 need_display() {
   if [ -z "${KS_IN_XVFB:-}" ]; then
     local number status=0 server
     number=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${KS_E2E_SCREEN:-1024x768}x24" -nolisten tcp 3>"$number" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${KS_E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset 3>"$number" 2>/dev/null &
     server=$!
     for _ in $(seq 200); do [ -s "$number" ] && break; sleep 0.05; done
     [ -s "$number" ] || { kill "$server" 2>/dev/null; rm -f "$number"; fail "Xvfb did not start"; }
