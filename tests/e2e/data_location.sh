@@ -36,6 +36,13 @@ mkdir -p "$WORK/home/data" && echo notes >"$WORK/home/data/notes.txt"
 capture_from "$WORK/home" frames
 [ "$STATUS" = 0 ] && [ "$SUM" = "$reference" ] || { cat "$WORK/stderr" >&2; fail "an unrelated data/ was taken for the show's"; }
 echo "unrelated data/: passed over"
+# Any file of the show's manifest marks its data/, here only a model: the show then names the
+# first file it misses.
+mkdir -p "$WORK/model/data" && ln -s "$DATA/grid.3ds" "$WORK/model/data/grid.3ds"
+capture_from "$WORK/model" frames
+[ "$STATUS" = 1 ] && grep -q 'cannot load data/golem.jpg' "$WORK/stderr" ||
+  { cat "$WORK/stderr" >&2; fail "a data/ holding one of the show's models was passed over (status $STATUS)"; }
+echo "data/ with one model of the show: taken for it"
 
 # data/ under the working directory comes first, even when a file is missing from it: the
 # show then names the missing file.

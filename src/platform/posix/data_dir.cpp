@@ -13,7 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 
+#include "app/assets.h"
+#include "app/music.h"
 #include "ks_build_config.h"
 
 namespace {
@@ -66,10 +69,14 @@ std::vector<std::string> dataDirCandidates() {
 }
 
 bool dataDirHoldsShow(const std::string& dir) {
-  // Any one of these will do: a data/ that lacks some file is still the one the person meant,
-  // and the show then names the missing file.
-  for (const char* name : {"load.bmp", "compilation.mp3", "golem.jpg", "title.jpg"})
-    if (isFile(dir + "/data/" + name)) return true;
+  // Any one file of the show's manifest will do: a data/ that lacks some file is still the one
+  // the person meant, and the show then names the missing file. The manifest's names are
+  // relative to the working directory ("data/golem.jpg").
+  std::vector<const char*> names(std::begin(g_textureFiles), std::end(g_textureFiles));
+  names.insert(names.end(), std::begin(g_modelFiles), std::end(g_modelFiles));
+  names.push_back(kMusicFile);
+  for (const char* name : names)
+    if (isFile(dir + "/" + name)) return true;
   return false;
 }
 
