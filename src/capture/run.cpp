@@ -6,14 +6,16 @@
 // before the show ends the run like Escape after its last frame, as does a frame that cannot be
 // written); fast-forward of the frames a capture does not write: they run in full (every
 // animated value and the GL state advance as in a full run) with rasterisation discarded by an
-// empty scissor box, which the show itself never sets; a progress line on stderr while
-// capturing; the cost of each paint for the benchmark (bench.cpp).
+// empty scissor box, which the show itself never sets; progress on stderr while capturing
+// (rewritten in place on a terminal, whole lines now and then in a log); the cost of each paint
+// for the benchmark (bench.cpp).
 // Does not support: live runs, several outputs at once. Depends on the headless backend,
 // offscreen.cpp (readback), writer.cpp (threads, libpng), video_pipe.cpp (ffmpeg) and the
 // show's facts: its end, its music file and its frame step.
 #include "capture/run.h"
 
 #include <GL/gl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -86,37 +88,60 @@ std::string minutes(double seconds) {
   return text;
 }
 
-// Rewritten in place: before the range "capture: going to 200.00 s, show time 49.36 s, 0:03 to
-// go (41.2x real time)"; in it "capture: 1234 frames, show time 49.36 s of 233.00 s, 1:12 left
-// (2.6x real time)", counting the frames the writers have finished; with chosen frames
-// "capture: 3 of 16 frames, show time 49.36 s of 205.00 s (14.2x real time)".
-void showProgress(bool force) {
+// On a terminal, one line rewritten in place every half second: before the range "capture: going
+// to 200.00 s, show time 49.36 s, 0:03 to go (41.2x real time)"; in it "capture: 1234 frames,
+// show time 49.36 s of 233.00 s, 1:12 left (2.6x real time)", counting the frames the writers
+// have finished; with chosen frames "capture: 3 of 16 frames, show time 49.36 s of 205.00 s
+// (14.2x real time)". To a file or a pipe (a log), the same text as whole lines, one each time
+// the fast-forward, the range or the chosen frames pass another tenth of their way.
+bool g_progressOnTerminal = false;
+int g_progressStage = -1;  // phase x 10 + tenth of the last line written to a log
+
+void emitProgress(const char* text, int phase, double fraction) {
+  if (g_progressOnTerminal) {
+    std::fprintf(stderr, "\r%s  ", text);
+  } else {
+    int stage = phase * 10 + std::clamp(static_cast<int>(fraction * 10.0), 0, 9);
+    if (stage == g_progressStage) return;
+    g_progressStage = stage;
+    std::fprintf(stderr, "%s\n", text);
+  }
+  std::fflush(stderr);
+}
+
+void showProgress() {
   double now = platformWallSeconds();
-  if (!force && now - g_progressShownAt < 0.5) return;
+  if (g_progressOnTerminal && now - g_progressShownAt < 0.5) return;
   g_progressShownAt = now;
   int written = captureWriterWritten();
   double painted = g_lastPaintedMs * 0.001;
   double loopStart = benchLoopStartMs() * 0.001;
   double sinceLoop = now - benchLoopStartSeconds();
   double showRate = sinceLoop > 0.0 && painted > loopStart ? (painted - loopStart) / sinceLoop : 0.0;
+  char text[200];
+  int length = 0;
+  auto add = [&](const char* format, auto... values) {
+    if (length < static_cast<int>(sizeof(text)))
+      length += std::snprintf(text + length, sizeof(text) - length, format, values...);
+  };
   if (!g_chosenMs.empty()) {
-    std::fprintf(stderr, "\rcapture: %d of %zu frames, show time %.2f s of %.2f s", written, g_chosenMs.size(),
-                 painted, rangeEnd());
-    if (showRate > 0.0) std::fprintf(stderr, " (%.1fx real time)  ", showRate);
+    add("capture: %d of %zu frames, show time %.2f s of %.2f s", written, g_chosenMs.size(), painted, rangeEnd());
+    if (showRate > 0.0) add(" (%.1fx real time)", showRate);
+    emitProgress(text, 0, rangeEnd() > 0.0 ? painted / rangeEnd() : 0.0);
   } else if (g_drawStartSeconds == 0.0) {
     double from = firstWantedMs() * 0.001;
-    std::fprintf(stderr, "\rcapture: going to %.2f s, show time %.2f s", from, painted);
-    if (showRate > 0.0)
-      std::fprintf(stderr, ", %s to go (%.1fx real time)  ", minutes((from - painted) / showRate).c_str(), showRate);
+    add("capture: going to %.2f s, show time %.2f s", from, painted);
+    if (showRate > 0.0) add(", %s to go (%.1fx real time)", minutes((from - painted) / showRate).c_str(), showRate);
+    emitProgress(text, 1, from > 0.0 ? painted / from : 0.0);
   } else {
-    double show = written > 0 ? captureWriterLastNumber() * kStepSeconds : firstWantedMs() * 0.001;
+    double first = firstWantedMs() * 0.001;
+    double show = written > 0 ? captureWriterLastNumber() * kStepSeconds : first;
     double elapsed = now - g_drawStartSeconds;
     double rate = elapsed > 0.0 ? written * kStepSeconds / elapsed : 0.0;
-    std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", written, show, rangeEnd());
-    if (rate > 0.0)
-      std::fprintf(stderr, ", %s left (%.1fx real time)  ", minutes((rangeEnd() - show) / rate).c_str(), rate);
+    add("capture: %d frames, show time %.2f s of %.2f s", written, show, rangeEnd());
+    if (rate > 0.0) add(", %s left (%.1fx real time)", minutes((rangeEnd() - show) / rate).c_str(), rate);
+    emitProgress(text, 2, rangeEnd() > first ? (show - first) / (rangeEnd() - first) : 0.0);
   }
-  std::fflush(stderr);
 }
 
 // Frames that a capture does not write are fast-forwarded.
@@ -190,7 +215,7 @@ void runPainted(int ms, double milliseconds, double cpuMilliseconds) {
   if (g_drawStartSeconds == 0.0 && inRange(g_lastPaintedMs) && !g_frameDiscarded)
     g_drawStartSeconds = platformWallSeconds() - milliseconds * 0.001;
   // No line before loading is done (frame 0 comes first): its messages would run into it.
-  if (capturing() && benchPaintCount() > 1) showProgress(false);
+  if (capturing() && benchPaintCount() > 1) showProgress();
 }
 
 const HeadlessRun kRun = {
@@ -200,6 +225,7 @@ const HeadlessRun kRun = {
 
 void virtualRunStart(const VirtualRunOptions& options) {
   g_options = options;
+  g_progressOnTerminal = isatty(STDERR_FILENO) == 1;
   g_fromMs = toMs(options.fromSeconds);
   g_toMs = toMs(options.toSeconds);
   // Each chosen time names the first frame at or after it.
@@ -225,7 +251,8 @@ bool virtualRunFinish() {
     double end = platformWallSeconds();
     double runStart = benchLoopStartSeconds();
     double show = written > 0 ? captureWriterLastNumber() * kStepSeconds : g_lastPaintedMs * 0.001;
-    std::fprintf(stderr, "\rcapture: %d frames, show time %.2f s of %.2f s", written, show, rangeEnd());
+    std::fprintf(stderr, "%scapture: %d frames, show time %.2f s of %.2f s", g_progressOnTerminal ? "\r" : "", written,
+                 show, rangeEnd());
     if (!g_chosenMs.empty() && runStart > 0.0) {
       double elapsed = end - runStart;
       std::fprintf(stderr, ", done in %s (%.1fx real time)", minutes(elapsed).c_str(),
@@ -238,7 +265,7 @@ bool virtualRunFinish() {
         std::fprintf(stderr, " after %s %s to %.2f s", minutes(g_drawStartSeconds - runStart).c_str(),
                      g_options.fastForward ? "of fast-forward" : "drawing the frames up", firstWantedMs() * 0.001);
     }
-    std::fputs("   \n", stderr);
+    std::fputs(g_progressOnTerminal ? "   \n" : "\n", stderr);
   }
   if (ok && written == 0) {
     std::fprintf(stderr, "capture: no frame of the show falls in the range\n");

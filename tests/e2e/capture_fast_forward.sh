@@ -47,4 +47,8 @@ same range 02350 02351 02352
 grep -q 'going to 94.00 s' "$WORK/stderr" || fail "no fast-forward progress shown"
 grep -q 'capture: 3 frames, show time 94.08 s of 94.08 s, written in .* after .* of fast-forward to 94.00 s' "$WORK/stderr" ||
   fail "no final line: $(tr '\r' '\n' <"$WORK/stderr" | tail -1)"
+# To a file, the progress comes as whole lines, one each tenth of the way, never rewritten.
+! grep -q $'\r' "$WORK/stderr" || fail "carriage returns in the progress written to a file"
+lines=$(grep -c '^capture: going to 94.00 s' "$WORK/stderr")
+[ "$lines" -ge 2 ] && [ "$lines" -le 10 ] || fail "$lines lines of fast-forward progress, wanted one a tenth"
 echo PASS

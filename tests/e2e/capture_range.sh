@@ -22,6 +22,9 @@ timeout 60 "$BIN" --capture "$WORK/frames" --from 0.1 --to 0.2 || fail "capture 
 got=$(cd "$WORK/frames" && ls | tr '\n' ' ')
 [ "$got" = "frame-00003.png frame-00004.png frame-00005.png " ] || fail "frames written: $got"
 file "$WORK/frames/frame-00005.png" | grep -q '640 x 480' || fail "frame is not a 640x480 PNG"
+# On a terminal the progress line is rewritten in place, the last one too.
+script -qec "timeout 60 '$BIN' --capture '$WORK/tty' --from 0.1 --to 0.2" /dev/null | grep -q $'\rcapture: 3 frames' ||
+  fail "on a terminal the progress is not one line rewritten in place"
 # No end given: the frames before 232.96 s are fast-forwarded, and the show's own end (the frame
 # after 233 s) closes the run after frame 5825.
 timeout -k 5 120 "$BIN" --capture "$WORK/end" --from 232.96 2>"$WORK/stderr" || { cat "$WORK/stderr" >&2; fail "capture to the end ended with status $?"; }
