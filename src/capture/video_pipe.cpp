@@ -50,7 +50,8 @@ bool videoEncoderAvailable(std::string* why) {
       return true;
     start = end + 1;
   }
-  *why = "ffmpeg is not installed (no ffmpeg on PATH); on Debian or Ubuntu: sudo apt-get install ffmpeg";
+  *why = std::string("ffmpeg is not installed (no ffmpeg on PATH); on Debian or Ubuntu: ") +
+         (geteuid() == 0 ? "" : "sudo ") + "apt-get install ffmpeg (PNG frames need no ffmpeg: --capture frames/)";
   return false;
 }
 

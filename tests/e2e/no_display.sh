@@ -1,15 +1,43 @@
 #!/usr/bin/env bash
-# Without any display the live show says so in one line, naming the way to watch the show
-# without one, and ends with status 1 at once.
+# Without any display the live show says so in one line and ends with status 1 at once. The
+# line names a capture the person can type from where they are: PNG frames, which need nothing
+# more, and a video only where ffmpeg is installed (else that a video needs it, with the install
+# command, sudo only for someone who is not root), as a video capture without ffmpeg does.
 source "$(dirname "$0")/common.sh"
 make_data
-cd "$WORK"
-env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$BIN" >"$WORK/stdout" 2>"$WORK/stderr" &
-pid=$!
-wait_exit $pid 5
-cat "$WORK/stderr"
-[ "$STATUS" = 1 ] || fail "status $STATUS, wanted 1"
-[ "$(wc -l <"$WORK/stderr")" = 1 ] || fail "more than one line on standard error"
-grep -q 'no display' "$WORK/stderr" && grep -q -- '--capture show.mp4' "$WORK/stderr" || fail "the line does not say what to do"
-[ ! -s "$WORK/stdout" ] || fail "something on standard output"
+# hint DIR PATH: the line, in HINT, of the program started from DIR with that PATH.
+hint() {
+  (cd "$1" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER PATH="$2" PWD="$1" "$BIN" >"$WORK/stdout" 2>"$WORK/stderr") &
+  wait_exit $! 5
+  cat "$WORK/stderr"
+  HINT=$(cat "$WORK/stderr")
+  [ "$STATUS" = 1 ] || fail "status $STATUS, wanted 1"
+  [ "$(wc -l <"$WORK/stderr")" = 1 ] || fail "more than one line on standard error"
+  [ ! -s "$WORK/stdout" ] || fail "something on standard output"
+  grep -q 'no display' <<<"$HINT" || fail "the line does not say there is no display"
+}
+
+# Beside the program, as ./run.sh starts it, with ffmpeg on PATH: both ways, by ./NAME.
+bindir=$(dirname "$BIN")
+hint "$bindir" "$PATH"
+grep -qF -- "./$(basename "$BIN") --capture show.mp4 (a video), or ./$(basename "$BIN") --capture frames/" <<<"$HINT" ||
+  fail "from the program's directory the line does not name ./$(basename "$BIN") and both captures"
+
+# Elsewhere, without ffmpeg: the program's path, the PNG frames, and what a video needs.
+mkdir -p "$WORK/nobin"
+hint "$WORK" "$WORK/nobin"
+[ "$(id -u)" = 0 ] && install="apt-get install ffmpeg" || install="sudo apt-get install ffmpeg"
+grep -qF -- "capture it: $BIN --capture frames/ (PNG pictures); a video (--capture show.mp4) needs ffmpeg: $install" <<<"$HINT" ||
+  fail "the line does not name $BIN with PNG frames and \"$install\""
+# What it names works from there (one frame of it).
+command=${HINT#*capture it: }
+command=${command%% --capture frames/*}
+(cd "$WORK" && timeout 60 $command --capture frames/ --at 1 2>"$WORK/capture.log") || { cat "$WORK/capture.log" >&2; fail "\"$command --capture frames/\" fails"; }
+[ -f "$WORK/frames/frame-00025.png" ] || fail "\"$command --capture frames/\" wrote no frame"
+# The video it says needs ffmpeg does: without it, the same install advice and status 1.
+(cd "$WORK" && PATH="$WORK/nobin" "$BIN" --capture show.mp4 2>"$WORK/capture.log")
+status=$?
+cat "$WORK/capture.log"
+[ "$status" = 1 ] && grep -qF "ffmpeg is not installed (no ffmpeg on PATH); on Debian or Ubuntu: $install" "$WORK/capture.log" ||
+  fail "a video without ffmpeg: status $status, or the advice is not \"$install\""
 echo PASS

@@ -34,11 +34,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -519,10 +521,60 @@ void sdlKeyMessage(int32_t key, int32_t position, uint16_t modifiers, UINT* mess
   *virtualKeyCode = virtualKey(key, static_cast<SDL_Scancode>(position));
 }
 
+namespace {
+// The directory on PATH that holds an executable `name`, or "".
+std::string onPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  for (size_t start = 0; start <= dirs.size();) {
+    size_t end = std::min(dirs.find(':', start), dirs.size());
+    std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+    if (access((dir + "/" + name).c_str(), X_OK) == 0) return dir;
+    start = end + 1;
+  }
+  return "";
+}
+
+std::string realPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (!real) return "";
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// How the person can start this program from where they typed the command: by name when PATH
+// finds this very program, else its path from their working directory. The entry may already
+// have entered the data's directory; the shell's PWD still names where the person is.
+std::string commandFromHere() {
+  char buffer[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  if (length <= 0) return "kelvo-strand";
+  std::string program(buffer, size_t(length));
+  std::string dir = program.substr(0, program.rfind('/'));
+  std::string name = program.substr(program.rfind('/') + 1);
+  std::string found = onPath(name);
+  if (!found.empty() && realPath(found + "/" + name) == program) return name;
+  const char* pwd = std::getenv("PWD");
+  std::string here = pwd && *pwd == '/' ? realPath(pwd) : "";
+  if (here.empty()) here = realPath(".");
+  if (dir == here) return "./" + name;
+  if (!here.empty() && program.compare(0, here.size() + 1, here + "/") == 0) return program.substr(here.size() + 1);
+  return program;
+}
+}  // namespace
+
 bool sdlDisplayNamed(std::string* why) {
   if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER")) return true;
-  *why = "there is no display to play the show on (DISPLAY is not set); to watch it without one, "
-         "capture it: kelvo-strand --capture show.mp4";
+  // What works with the program as it is: PNG frames always; a video only with ffmpeg.
+  std::string command = commandFromHere();
+  *why = "there is no display to play the show on (DISPLAY is not set); to watch it without one, capture it: ";
+  if (!onPath("ffmpeg").empty()) {
+    *why += command + " --capture show.mp4 (a video), or " + command + " --capture frames/ (PNG pictures)";
+  } else {
+    *why += command + " --capture frames/ (PNG pictures); a video (--capture show.mp4) needs ffmpeg: " +
+            std::string(geteuid() == 0 ? "" : "sudo ") + "apt-get install ffmpeg";
+  }
   return false;
 }
 
