@@ -45,7 +45,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries do not say: the driver that draws without a GPU (the libraries pull
 # only the GL dispatch) and the serif font that fontconfig gives the lettering.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libegl-mesa0, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg")
 # The tarball: the same tree under one top folder; the program finds ../share/kelvo-strand.
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
 include(CPack)

@@ -27,6 +27,19 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libsdl2-2.0 'libjpeg' libmpg123 libfreetype6 libfontconfig1 libpng16 libglu1 libc6 libgl1-mesa-dri fonts-liberation; do
   echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
+# ffmpeg serves only video capture: suggested, so a default install (recommended packages too),
+# simulated on a base system as packaging.run_list does, leaves it out.
+dpkg-deb -f "$deb" Suggests | grep -qw ffmpeg && ! dpkg-deb -f "$deb" Depends Recommends | grep -qw ffmpeg ||
+  fail "ffmpeg is not merely suggested: $(dpkg-deb -f "$deb" Recommends Suggests)"
+if apt-cache show cmake 2>/dev/null | grep -q '^Package: cmake'; then
+  python3 "$(dirname "$0")/base_status.py" "$WORK/status" >/dev/null || fail "no base status"
+  apt-get -s -o Dir::State::status="$WORK/status" -o APT::Install-Recommends=true install "$deb" >"$WORK/sim" 2>&1 ||
+    { tail -20 "$WORK/sim" >&2; fail "apt-get -s cannot install the package on a base system"; }
+  grep -q '^Inst ffmpeg ' "$WORK/sim" && fail "a default install pulls in ffmpeg"
+  echo "a default install on a base system: $(grep -c '^Inst ' "$WORK/sim") packages, without ffmpeg"
+else
+  echo "no apt package lists here: the default install is not simulated"
+fi
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$WORK/contents"
 for path in /usr/bin/kelvo-strand /usr/share/kelvo-strand/data/compilation.mp3 /usr/share/kelvo-strand/data/golem.jpg \
   /usr/share/applications/kelvo-strand.desktop /usr/share/icons/hicolor/256x256/apps/kelvo-strand.png \
