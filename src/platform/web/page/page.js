@@ -1,0 +1,398 @@
+// The page around the show: the set-up panel built from the show's table of options, the start
+// (sound and full screen need the viewer's gesture), the data files fetched into the module's
+// file system, the run, its message boxes, and the end with "Play again".
+// State for the viewer and for checks: document.body.dataset.state and window.ks; a virtual-time
+// run leaves window.ksCaptured (chosen frames) or window.ksBench (the benchmark's report).
+'use strict';
+
+(function () {
+  const $ = (selector) => document.querySelector(selector);
+  const params = new URLSearchParams(location.search);
+  const ks = (window.ks = { state: 'start', frames: 0, musicMs: 0, exitStatus: null, audio: 'none' });
+
+  // Keys that the page handles itself rather than passing them to the show.
+  const PAGE_KEYS = new Set(['fullscreen', 'loop']);
+
+  let options = null;       // the table of options, from the module
+  let nextModule = null;    // a promise of the module instance for the next run
+  let compiled = null;      // the compiled WebAssembly, shared by every instance
+  let dataFiles = null;     // a promise of [{name, bytes}] (fetched once)
+  let run = null;           // the run in progress or the last one
+
+  function setState(state) {
+    ks.state = state;
+    document.body.dataset.state = state;
+  }
+
+  function status(text) {
+    $('#ks-status').textContent = text;
+  }
+
+  // --- The module ------------------------------------------------------------------------
+
+  function compileOnce() {
+    if (!compiled) {
+      const response = fetch('kelvo-strand.wasm');
+      compiled = (WebAssembly.compileStreaming
+        ? WebAssembly.compileStreaming(response).catch(() => response.then((r) => r.arrayBuffer()).then(WebAssembly.compile))
+        : response.then((r) => r.arrayBuffer()).then(WebAssembly.compile));
+    }
+    return compiled;
+  }
+
+  // A module instance; its hooks report to the run that takes it (config.ksRun).
+  function createModule() {
+    if (typeof createKelvoStrand !== 'function') return Promise.reject(new Error('kelvo-strand.js did not load'));
+    const config = {
+      noInitialRun: true,
+      canvas: $('#ks-canvas'),
+      ksRun: null,
+      instantiateWasm(imports, receive) {
+        compileOnce()
+          .then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+          .catch((error) => console.error('kelvo-strand: the WebAssembly does not start: ' + error));
+        return {};
+      },
+      print(line) {
+        console.log(line);
+        if (config.ksRun) config.ksRun.stdout.push(line);
+      },
+      printErr(line) {
+        console.error(line);
+        if (config.ksRun) config.ksRun.stderr.push(line);
+      },
+      onExit(code) {
+        if (config.ksRun) finish(config.ksRun, code);
+      },
+      onAbort(what) {
+        if (config.ksRun) finish(config.ksRun, 1, 'The show stopped: ' + what);
+      },
+      ksPainted(frames, musicMs, playing) {
+        const state = config.ksRun;
+        if (!state || state !== run || state.over) return;
+        ks.frames = frames;
+        if (musicMs >= 0) ks.musicMs = musicMs;
+        state.stderrAtPaint = state.stderr.length;
+        if (playing && ks.state === 'loading') {
+          setState('playing');
+          $('#ks-loading').textContent = '';
+          if (state.audioContext) ks.audio = state.audioContext.state === 'running' ? 'running' : 'none';
+        }
+      },
+      ksMessageBox(caption, text) {
+        const state = config.ksRun;
+        if (state) {
+          // MessageBoxA wrote the box to standard error too: those lines are not the failure's.
+          const lines = (caption + ': ' + text).split('\n');
+          for (const line of lines) state.boxLines.add(line);
+        }
+        return showBox(caption, text);
+      },
+    };
+    return createKelvoStrand(config);
+  }
+
+  function newRunState(choices) {
+    return { choices, stdout: [], stderr: [], stderrAtPaint: 0, boxLines: new Set(), over: false,
+             module: null, audioContext: null };
+  }
+
+  // The table of options that the command line reads too: [{flag, argument, help, key, label}].
+  function readOptions(module) {
+    try {
+      if (typeof module.ksOptionsJson === 'function') return JSON.parse(module.ksOptionsJson());
+      if (typeof module._ksOptionsJson === 'function') return JSON.parse(module.UTF8ToString(module._ksOptionsJson()));
+    } catch (error) {
+      console.error('kelvo-strand: the table of options does not read: ' + error);
+    }
+    console.error('kelvo-strand: the module offers no table of options; only the defaults apply');
+    return [];
+  }
+
+  // --- The set-up panel ------------------------------------------------------------------
+
+  function truthy(text) {
+    return text === '' || /^(1|true|yes|on)$/i.test(text);
+  }
+
+  function buildChoices() {
+    const box = $('#ks-choices');
+    box.querySelectorAll('.choice, .note').forEach((element) => element.remove());
+    for (const option of options) {
+      if (!option.key || !option.label) continue;  // command line only, or URL only
+      const row = document.createElement('div');
+      row.className = 'choice';
+      const input = document.createElement('input');
+      input.id = 'ks-choice-' + option.key;
+      input.name = option.key;
+      const label = document.createElement('label');
+      label.htmlFor = input.id;
+      label.textContent = option.label;
+      if (option.help) {
+        const help = document.createElement('small');
+        help.textContent = option.help;
+        label.append(help);
+      }
+      const preset = params.get(option.key);
+      if (option.argument) {
+        input.type = 'number';
+        input.step = 'any';
+        if (option.min !== undefined) input.min = option.min;
+        if (option.max !== undefined) input.max = option.max;
+        if (preset !== null) input.value = preset;
+        row.append(label, input);
+      } else {
+        input.type = 'checkbox';
+        if (preset !== null) input.checked = truthy(preset);
+        row.append(input, label);
+      }
+      box.append(row);
+    }
+  }
+
+  // The viewer's choices by page key: the form where it has the key, else the URL.
+  function readChoices() {
+    const choices = {};
+    for (const option of options || []) {
+      if (!option.key) continue;
+      const input = document.getElementById('ks-choice-' + option.key);
+      const preset = params.get(option.key);
+      if (input) choices[option.key] = input.type === 'checkbox' ? input.checked : input.value.trim();
+      else if (preset !== null) choices[option.key] = option.argument ? preset : truthy(preset);
+    }
+    for (const key of PAGE_KEYS)
+      if (!(key in choices) && params.has(key)) choices[key] = truthy(params.get(key));
+    return choices;
+  }
+
+  // The command line for the show: every chosen option that the show itself reads.
+  function argvFor(choices) {
+    const argv = [];
+    for (const option of options || []) {
+      if (!option.key || !option.flag || PAGE_KEYS.has(option.key)) continue;
+      const value = choices[option.key];
+      if (option.argument) {
+        if (value !== undefined && value !== '') argv.push(option.flag, String(value));
+      } else if (value) {
+        argv.push(option.flag);
+      }
+    }
+    return argv;
+  }
+
+  // --- Data ------------------------------------------------------------------------------
+
+  // The site's data/files.txt names the files, one a line; each is fetched once per page.
+  function fetchData() {
+    if (!dataFiles) {
+      dataFiles = fetch('data/files.txt')
+        .then((response) => {
+          if (!response.ok) throw new Error('data/files.txt: ' + response.status + ' ' + response.statusText);
+          return response.text();
+        })
+        .then((text) => {
+          const names = text.split('\n').map((line) => line.trim()).filter((line) => line && !line.startsWith('#'));
+          let done = 0;
+          return Promise.all(names.map((name) =>
+            fetch('data/' + name)
+              .then((response) => {
+                if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+                return response.arrayBuffer();
+              })
+              .then((buffer) => ({ name, bytes: new Uint8Array(buffer) }))
+              // A missing file is left missing: the show says so in its own way.
+              .catch((error) => {
+                console.error('kelvo-strand: data/' + name + ' could not be fetched (' + error.message + ')');
+                return null;
+              })
+              .finally(() => {
+                done += 1;
+                if (ks.state === 'loading') $('#ks-loading').textContent = 'Loading ' + done + ' of ' + names.length + ' files';
+              })));
+        })
+        .then((files) => files.filter(Boolean));
+      dataFiles.catch(() => { dataFiles = null; });  // a failed list may be tried again
+    }
+    return dataFiles;
+  }
+
+  function putData(module, files) {
+    const fs = module.FS;
+    if (fs) {
+      try { fs.mkdir('/data'); } catch (error) { /* already there */ }
+      for (const file of files) fs.writeFile('/data/' + file.name, file.bytes);
+    } else {
+      module.FS_createPath('/', 'data', true, true);
+      for (const file of files) module.FS_createDataFile('/data', file.name, file.bytes, true, false, false);
+    }
+  }
+
+  // --- Running ---------------------------------------------------------------------------
+
+  async function start(gesture, choices) {
+    if (run && !run.over) return;
+    if (!options) {
+      // Started before the module was ready (autostart, or a quick click): the URL's choices.
+      status('Waiting for the show to load…');
+    }
+    const state = newRunState(choices || null);
+    run = state;
+    ks.frames = 0;
+    ks.musicMs = 0;
+    ks.exitStatus = null;
+    ks.audio = 'none';
+    $('#ks-ended').hidden = true;
+    setState('loading');
+    $('#ks-loading').textContent = 'Loading…';
+
+    // Inside the gesture: the sound's context and the full screen. Virtual-time runs play no sound.
+    const virtualRun = params.has('at') || truthy(params.get('bench') || '0');
+    if (!virtualRun) {
+      try {
+        state.audioContext = new AudioContext();
+        if (state.audioContext.state !== 'running') state.audioContext.resume().catch(() => {});
+      } catch (error) {
+        console.error('kelvo-strand: no Web Audio in this browser, the show plays silently (' + error.message + ')');
+      }
+    }
+    const fullscreen = (choices || readChoices()).fullscreen ? enterFullscreen(gesture) : Promise.resolve();
+
+    try {
+      const module = await nextModule;
+      module.ksRun = state;
+      state.module = module;
+      if (!options) {
+        options = readOptions(module);
+        buildChoices();
+      }
+      if (!state.choices) state.choices = readChoices();
+      module.ksAudioContext = state.audioContext;
+      const [files] = await Promise.all([fetchData(), fullscreen]);
+      putData(module, files);
+      status('');
+      $('#ks-loading').textContent = '';  // the show's own loading picture from here on
+      const argv = argvFor(state.choices);
+      console.log('kelvo-strand: starting with ' + (argv.length ? argv.join(' ') : 'no options'));
+      module.callMain(argv);
+    } catch (error) {
+      console.error('kelvo-strand: ' + error.message);
+      finish(state, 1, 'The show could not start: ' + error.message);
+    }
+  }
+
+  // The show's exit (its status), or a failure of the page (a reason of its own).
+  function finish(state, code, reason) {
+    if (state.over) return;
+    state.over = true;
+    const module = state.module;
+    if (module && module.ksDetach) module.ksDetach();
+    if (state !== run) return;
+    ks.exitStatus = code;
+    if (module && module.ksCapturedFrames) window.ksCaptured = module.ksCapturedFrames;
+    if (state.choices && state.choices.at && !window.ksCaptured) window.ksCaptured = [];
+    if (state.choices && state.choices.bench) window.ksBench = state.stdout.join('\n');
+    if (state.audioContext) {
+      if (ks.audio === 'running') ks.audio = 'stopped';
+      state.audioContext.close().catch(() => {});
+    }
+    if ($('#ks-box').open) $('#ks-box').close();
+    // Looping plays the whole show again from its beginning, unless a person ended it.
+    const endedByUser = module && module.ksEndedByUser;
+    if (state.choices && state.choices.loop && code === 0 && !endedByUser) {
+      const again = Object.assign({}, state.choices);
+      delete again.from;
+      freshInstance();
+      start(false, again);
+      return;
+    }
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    $('#ks-ended-text').textContent = code === 0 ? 'The show has ended.' : reason || failureLine(state, code);
+    $('#ks-ended').hidden = false;
+    setState('ended');
+    $('#ks-again').focus();
+  }
+
+  // What the show said on standard error since its last frame (its message boxes aside).
+  function failureLine(state, code) {
+    const lines = state.stderr.slice(state.stderrAtPaint).filter((line) => line && !state.boxLines.has(line));
+    return lines.length ? lines.slice(-2).join('\n') : 'The show stopped (status ' + code + ').';
+  }
+
+  // A new module instance on a fresh canvas: every value of the show at its start again.
+  function freshInstance() {
+    const old = $('#ks-canvas');
+    const canvas = document.createElement('canvas');
+    canvas.id = 'ks-canvas';
+    const context = old.getContext('webgl2');
+    const lose = context && context.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+    old.replaceWith(canvas);
+    nextModule = createModule();
+  }
+
+  // --- Full screen, boxes ------------------------------------------------------------------
+
+  function enterFullscreen(gesture) {
+    const stage = $('#ks-stage');
+    if (!gesture || !stage.requestFullscreen) return Promise.resolve();
+    if (document.fullscreenElement === stage) return Promise.resolve();
+    return stage.requestFullscreen({ navigationUI: 'hide' })
+      .then(() => {
+        // Where the browser allows it, Escape reaches the show instead of leaving full screen.
+        if (navigator.keyboard && navigator.keyboard.lock) navigator.keyboard.lock(['Escape']).catch(() => {});
+        return new Promise((resolve) => requestAnimationFrame(() => resolve()));
+      })
+      .catch((error) => console.error('kelvo-strand: full screen was refused (' + error.message + '); playing in the page'));
+  }
+
+  // Leaving full screen while the show plays (the browser's own Escape) ends it as Escape does.
+  document.addEventListener('fullscreenchange', () => {
+    if (!document.fullscreenElement && run && !run.over && run.module && run.module.ksPressEscape && ks.state === 'playing')
+      run.module.ksPressEscape();
+  });
+
+  function showBox(caption, text) {
+    const box = $('#ks-box');
+    box.querySelector('.ks-box-caption').textContent = caption;
+    box.querySelector('.ks-box-text').textContent = text;
+    return new Promise((resolve) => {
+      box.addEventListener('close', () => resolve(), { once: true });
+      box.showModal();
+      $('#ks-box-ok').focus();
+    });
+  }
+
+  // --- Wiring ------------------------------------------------------------------------------
+
+  // The module's own unwinding at its exit surfaces as a rejected promise: not an error.
+  window.addEventListener('unhandledrejection', (event) => {
+    if (event.reason && event.reason.name === 'ExitStatus') event.preventDefault();
+  });
+
+  $('#ks-form').addEventListener('submit', (event) => {
+    event.preventDefault();
+    start(true, options ? readChoices() : null);
+  });
+
+  // Play again: the choices as the panel holds them (a loop's later passes dropped the start time).
+  $('#ks-again').addEventListener('click', () => {
+    if (run && !run.over) return;
+    freshInstance();
+    start(true, options ? readChoices() : null);
+  });
+
+  nextModule = createModule();
+  nextModule
+    .then((module) => {
+      if (!options) {
+        options = readOptions(module);
+        buildChoices();
+      }
+    })
+    .catch((error) => {
+      console.error('kelvo-strand: ' + error.message);
+      status('The show does not load here: ' + error.message);
+    });
+  $('#ks-start').focus();
+  if (truthy(params.get('autostart') || '0')) start(false, null);
+})();
