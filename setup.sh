@@ -2,8 +2,9 @@
 # Installs the Debian/Ubuntu packages that are missing and builds the show into build/.
 #
 #   ./setup.sh play    what building and playing need; builds the program and its data only
-#   ./setup.sh test    that, then the test suite's tools; builds everything with the tests
-#                      (also what ./setup.sh alone does)
+#   ./setup.sh test    that, then the test suite's tools, a deb-src entry for apt (Debian's
+#                      sources for the Windows and web builds) and the web checks' node
+#                      packages; builds everything with the tests (also what ./setup.sh does)
 #   ./setup.sh --list play|test   prints the package list (one a line) and installs nothing
 #
 # ./run.sh runs `setup.sh play`, ./test.sh `setup.sh test`.
@@ -36,9 +37,14 @@ test_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nasm patch zip unzip
   bzip2 xz-utils wine64 fonts-wine libxrandr2 libxrender1 libxcursor1 libxi6 libxxf86vm1 libxcomposite1
   libxinerama1 libxfixes3 pulseaudio
+  # The web build and its checks: Emscripten, and Chromium to play the page in
+  emscripten chromium
 )
+# Node and npm run the web checks' driver; Debian's only where no node is on PATH already (one
+# of one's own, say in /usr/local, is kept).
+command -v node >/dev/null || test_packages+=(nodejs npm)
 
-usage() { { echo usage:; sed -n '4,7p' "$0" | sed 's/^#//'; } >&2; exit 2; }
+usage() { { echo usage:; sed -n '4,8p' "$0" | sed 's/^#//'; } >&2; exit 2; }
 [ $# -ge 1 ] || set -- test
 list_only=false
 if [ "$1" = --list ]; then list_only=true; shift; [ $# -ge 1 ] || usage; fi
@@ -74,6 +80,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" |
     grep --line-buffered -E '^[0-9]+ upgraded|^Need to get|^After this operation' >&2 || true
   for p in "${missing[@]}"; do installed "$p" || { echo "setup: $p did not install" >&2; exit 1; }; done
+fi
+
+# What the suite needs beyond packages: Debian's source packages reachable for the Windows and
+# web builds (a deb-src entry), and the web checks' node packages, pinned by their lock file.
+if [ "$1" = test ]; then
+  tools/windows/debian-src.sh --add
+  lock=tests/web/package-lock.json
+  if [ -f "$lock" ]; then
+    stamp=tests/web/node_modules/.ks-lock-sha256
+    sum=$(sha256sum "$lock" | cut -d' ' -f1)
+    if [ "$(cat "$stamp" 2>/dev/null)" != "$sum" ]; then
+      echo "setup: installing the web checks' node packages into tests/web/node_modules (npm ci)" >&2
+      npm ci --prefix tests/web --no-audit --no-fund --loglevel=error >&2
+      echo "$sum" >"$stamp"
+    fi
+  fi
 fi
 
 if [ "$1" = play ]; then

@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
-# Makes Debian's source packages reachable for `apt-get source`: when apt has no deb-src entry,
-# writes a deb-src twin of every Debian archive entry this machine already uses (same URIs,
-# suites and components) to /etc/apt/sources.list.d/kelvo-strand-src.sources and updates the
-# lists. Needs root (sudo is used when not root). Does nothing when sources are reachable.
+# Makes Debian's source packages reachable for `apt-get source`, which the Windows and web builds
+# fetch their libraries' sources with.
+#
+#   debian-src.sh [PACKAGE]        fails, saying what to run, when apt cannot fetch PACKAGE's
+#                                  source (mpg123 by default); changes nothing
+#   debian-src.sh --add [PACKAGE]  when apt cannot, writes a deb-src twin of every Debian archive
+#                                  entry this machine already uses (same URIs, suites and
+#                                  components) to /etc/apt/sources.list.d/kelvo-strand-src.sources
+#                                  and updates apt's lists (root, or sudo); ./setup.sh test runs it
 set -euo pipefail
 
+add=false
+if [ "${1:-}" = --add ]; then add=true; shift; fi
 probe=${1:-mpg123}
 if apt-get source --print-uris -qq "$probe" >/dev/null 2>&1; then exit 0; fi
+if ! $add; then
+  echo "debian-src: apt cannot fetch Debian's source of $probe (no deb-src entry); ./setup.sh test adds one" >&2
+  exit 1
+fi
 
 twin=/etc/apt/sources.list.d/kelvo-strand-src.sources
 sudo=""
@@ -44,7 +55,7 @@ if [ -z "$entries" ] && [ -z "$legacy" ]; then
   echo "debian-src: no Debian archive entry in /etc/apt to make a deb-src twin of" >&2
   exit 1
 fi
-echo "debian-src: adding deb-src entries for the Debian archive in use ($twin)" >&2
+echo "setup: adding deb-src entries for the Debian archive in use to $twin (the Windows and web builds fetch Debian's sources) and updating apt's lists" >&2
 [ -z "$entries" ] || printf '%s\n' "$entries" | $sudo tee "$twin" >/dev/null
 [ -z "$legacy" ] || printf '%s\n' "$legacy" | $sudo tee /etc/apt/sources.list.d/kelvo-strand-src.list >/dev/null
 $sudo apt-get update -qq

@@ -4,9 +4,9 @@
 #
 #   tools/windows/deps.sh DEPS_DIR ARCH      (ARCH: x86_64 or i686)
 #
-# Sources are fetched once into DEPS_DIR/src (apt-get source; a deb-src entry is added when apt
-# has none, see debian-src.sh), built in DEPS_DIR/build/ARCH and installed to DEPS_DIR/ARCH
-# (include/, lib/). A library already built from the same source with the same scripts is not
+# Sources are fetched once into DEPS_DIR/src (the files `apt-get source` names; apt needs a
+# deb-src entry, which ./setup.sh test adds: see debian-src.sh), built in DEPS_DIR/build/ARCH
+# and installed to DEPS_DIR/ARCH (include/, lib/). A library already built from the same source with the same scripts is not
 # built again; delete DEPS_DIR to start afresh.
 set -euo pipefail
 
@@ -26,29 +26,23 @@ prefix=$deps/$arch
 jobs=$(nproc)
 say() { echo "deps: $*" >&2; }
 
-for tool in "$triple-gcc-posix" "$triple-g++-posix" cmake make apt-get dpkg-source; do
+for tool in "$triple-gcc-posix" "$triple-g++-posix" cmake make apt-get patch /usr/lib/apt/apt-helper; do
   command -v "$tool" >/dev/null || { say "$tool is missing (./setup.sh installs it)"; exit 1; }
 done
 
 # What a cached build was made with: the scripts that made it.
 recipe=$(cat "$0" "$here/mingw-w64.cmake" "$toolchain" | sha256sum | cut -c1-16)
 
-# Unpacks a source package whose files apt fetched but could not all fetch: only upstream
-# signatures (*.asc) may be missing; every other file must match the checksum in the .dsc,
-# which apt itself checked against the archive's signed index. Then Debian's patches are applied,
-# as dpkg-source would.
-unpack_by_hand() {
+# Unpacks the source package whose files were fetched into the current directory: every file of
+# the .dsc but the upstream signatures (*.asc) must be there and match the checksum in the .dsc;
+# then Debian's patches are applied, as dpkg-source would.
+unpack() {
   local dsc version upstream source dir orig name
   dsc=$(ls ./*.dsc 2>/dev/null | head -1)
-  [ -n "$dsc" ] || { say "apt fetched no .dsc"; return 1; }
+  [ -n "$dsc" ] || { say "no .dsc was fetched"; return 1; }
   while read -r sum _ name; do
-    if [ ! -f "$name" ]; then
-      case "$name" in
-        *.asc) say "upstream signature $name not served; the tarball is checked against the .dsc" ;;
-        *) say "$name was not fetched"; return 1 ;;
-      esac
-      continue
-    fi
+    case "$name" in *.asc) continue ;; esac
+    [ -f "$name" ] || { say "$name was not fetched"; return 1; }
     echo "$sum  $name" | sha256sum -c --quiet - || { say "$name does not match its .dsc"; return 1; }
   done < <(sed -n '/^Checksums-Sha256:/,/^[A-Z]/{/^ /p}' "$dsc")
   source=$(sed -n 's/^Source: //p' "$dsc")
@@ -68,9 +62,11 @@ unpack_by_hand() {
   done
 }
 
-# Prints the directory of the unpacked source package $1, fetching it the first time.
+# Prints the directory of the unpacked source package $1, fetching it the first time: each file
+# `apt-get source --print-uris` names, checked against the archive's checksum, but the upstream
+# signatures (*.asc), which the archive need not serve and which the checksums stand for.
 source_dir() {
-  local pkg=$1 fetch=$deps/src/$1 dir
+  local pkg=$1 fetch=$deps/src/$1 uri name size hash dir
   if [ -f "$fetch/.unpacked" ] && [ -d "$fetch/$(cat "$fetch/.unpacked")" ]; then
     echo "$fetch/$(cat "$fetch/.unpacked")"
     return
@@ -78,10 +74,14 @@ source_dir() {
   "$here/debian-src.sh" "$pkg" >&2
   rm -rf "$fetch" && mkdir -p "$fetch"
   say "fetching Debian's source of $pkg"
-  if ! (cd "$fetch" && apt-get source -qq "$pkg" >apt.log 2>&1); then
-    grep -v unsandboxed "$fetch/apt.log" >&2 || true
-    (cd "$fetch" && unpack_by_hand) || { say "could not unpack $pkg"; exit 1; }
-  fi
+  apt-get source --print-uris -qq "$pkg" >"$fetch/uris" 2>"$fetch/apt.log" ||
+    { cat "$fetch/apt.log" >&2; say "apt knows no source package $pkg"; exit 1; }
+  while read -r uri name size hash; do
+    case "$name" in *.asc) continue ;; esac
+    /usr/lib/apt/apt-helper -qq download-file "${uri//\'/}" "$fetch/$name" "$hash" >>"$fetch/apt.log" 2>&1 ||
+      { grep -v unsandboxed "$fetch/apt.log" >&2; say "could not fetch $name"; exit 1; }
+  done <"$fetch/uris"
+  (cd "$fetch" && unpack) || { say "could not unpack $pkg"; exit 1; }
   dir=$(cd "$fetch" && find . -mindepth 1 -maxdepth 1 -type d ! -name unpack -printf '%f\n' | head -1)
   [ -n "$dir" ] || { say "no source directory for $pkg"; exit 1; }
   echo "$dir" >"$fetch/.unpacked"
