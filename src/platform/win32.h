@@ -1,6 +1,6 @@
 // The Win32 (USER32/GDI32) and WGL subset that the show calls. On Windows this is just
 // <windows.h>; elsewhere the declarations below are served by our own backends
-// (winapi/sdl_backend.cpp over SDL2, the headless backend for virtual-time runs, wgl_font.cpp for
+// (winapi/sdl_backend_linux.cpp over SDL2, the headless backend for virtual-time runs, wgl_font.cpp for
 // the outline font). Only what the show uses is declared.
 #pragma once
 

@@ -16,9 +16,14 @@ check() {
 show='app/|timeline/|scenes/|render/|formats/'
 top='platform/(win32|fsound|wall_clock)\.h'
 for folder in app timeline scenes render formats; do check "$folder" "$show|$top"; done
-for service in sound time gl; do check "platform/$service" "platform/$service/|$top|platform/time/virtual_time\.h"; done
-check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platform/gl/(offscreen|picture_scale)\.h"
+for service in sound time gl options; do check "platform/$service" "platform/$service/|$top|platform/time/virtual_time\.h"; done
+check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platform/gl/(offscreen|picture_scale)\.h|platform/webgl/picture_webgl\.h"
+# The browser's GL stand-in is self-contained: GLU, the font and the show reach it through
+# <GL/gl.h> alone.
+check platform/webgl "platform/webgl/"
+# The process entries hand over to the show (and on Linux to the virtual-time runs).
 check platform/posix "platform/|capture/|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
+check platform/web "platform/|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
 check capture "capture/|platform/|timeline/frame\.h|app/music\.h|app/app\.h"
 # No loose sources at the platform's top: a file belongs to the folder of its service.
 for file in platform/*; do

@@ -1,6 +1,6 @@
 // GDI objects shared by the platform backends: device contexts, bitmaps and fonts.
 // A handle (HDC, HGDIOBJ) is a pointer to one of these records.
-// Use: gdi_objects.cpp makes and selects them, gdi_bitmap.cpp loads and copies bitmaps,
+// Use: gdi_objects.cpp makes and selects them, gdi_bitmap_linux.cpp loads and copies bitmaps,
 // wgl_font.cpp turns fonts into outlines, window.cpp owns the window's own DC.
 #pragma once
 
@@ -46,5 +46,5 @@ inline GdiObject* toObject(HGDIOBJ object) { return reinterpret_cast<GdiObject*>
 inline HGDIOBJ toHandle(GdiObject* object) { return reinterpret_cast<HGDIOBJ>(object); }
 
 // Copies `width` x `height` RGB pixels (top row first) to the current GL drawable with their
-// top-left corner at window pixel (x, y), leaving every GL state as it was (gdi_bitmap.cpp).
+// top-left corner at window pixel (x, y), leaving every GL state as it was (gdi_bitmap_linux.cpp).
 void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels);

@@ -1,4 +1,4 @@
-// The headless backend (headless_backend.cpp): the window is an offscreen OpenGL context of the
+// The headless backend (headless_backend_linux.cpp): the window is an offscreen OpenGL context of the
 // window's size, with no input, no display mode and no visible picture. It keeps the window and
 // its pace, nothing else: what a run does with the frames (capture, benchmark) plugs in through
 // HeadlessRun.

@@ -1,4 +1,4 @@
-// The live backend over SDL2 (sdl_backend.cpp): a real window (full screen over the desktop's
+// The live backend over SDL2 (sdl_backend_linux.cpp): a real window (full screen over the desktop's
 // own mode, a normal window, or the 640x480 mode switch on request) whose picture present.h
 // scales, keyboard input, the cursor and message boxes. The default backend.
 // Use: the process entry checks sdlDisplayNamed, sets the live options, points

@@ -6,7 +6,7 @@
 // DefWindowProcA turning Alt+F4 (WM_SYSKEYDOWN) into WM_SYSCOMMAND SC_CLOSE and that into
 // WM_CLOSE, which destroys the window.
 // Does not support: child windows, several timers, message filters, sent messages across threads.
-// Depends on the native backend chosen by the process entry (sdl_backend.cpp, headless_backend.cpp).
+// Depends on the native backend chosen by the process entry (sdl_backend_linux.cpp, headless_backend_linux.cpp).
 #include <time.h>
 
 #include <chrono>

@@ -2,7 +2,7 @@
 // full screen, the cursor and real message boxes.
 // The 640x480 full screen the show asks for is by default given without changing the display's
 // mode: a borderless window over the whole screen at the desktop's resolution, the show's frame
-// drawn into a framebuffer of ours and scaled onto it at each swap (present.cpp); nothing is
+// drawn into a framebuffer of ours and scaled onto it at each swap (present_linux.cpp); nothing is
 // left to restore if the process dies. On request the display's mode really is switched
 // (--mode-switch, with every guarantee below), or the show plays in a normal window that the
 // window manager moves and resizes, the picture scaled in it, the cursor shown, and the close
