@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the drawing cases twice into OUT_DIR: native_cases (Mesa, EGL) and web_cases.js/.wasm
+# (the OpenGL 1.1 stand-in of src/platform/webgl over WebGL 2, GLU from the web build's
+# dependencies), with page.html beside them.
+#   tests/webgl/build.sh OUT_DIR [DEPS_DIR (default build-web/deps)]
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=$1
+deps=${2:-$root/build-web/deps}
+[ -f "$deps/lib/libGLU.a" ] || { echo "no GLU for the web in $deps (tools/web/deps.sh $deps builds it)" >&2; exit 1; }
+source "$root/tools/web/emscripten-env.sh"
+mkdir -p "$out"
+here=$root/tests/webgl
+flags=(-std=c++17 -O2 -Wall -Wextra -Wno-unused-parameter -I"$root/src" -I"$here")
+
+c++ "${flags[@]}" -o "$out/native_cases" "$here/native_cases.cpp" "$here/gl_cases.cpp" \
+  "$root/src/platform/gl/offscreen.cpp" "$root/src/platform/gl/picture_scale.cpp" \
+  -Wl,--wrap=glViewport,--wrap=glLineWidth -lEGL -lGL -lGLU &
+native=$!
+
+objects=()
+for file in "$root"/src/platform/webgl/*.cpp "$here/web_cases.cpp" "$here/gl_cases.cpp"; do
+  object=$out/$(basename "$file" .cpp).o
+  em++ "${flags[@]}" -I"$deps/include" -c "$file" -o "$object"
+  objects+=("$object")
+done
+em++ -O2 -o "$out/web_cases.js" "${objects[@]}" "$deps/lib/libGLU.a" \
+  -sMODULARIZE=1 -sEXPORT_NAME=createWebCases -sMAX_WEBGL_VERSION=2 -sMIN_WEBGL_VERSION=2 \
+  -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sEXIT_RUNTIME=1
+cp "$here/page.html" "$out/"
+wait "$native"

@@ -1,0 +1,161 @@
+// The OpenGL 1.1 stand-in over WebGL 2 against Mesa: the drawing cases of gl_cases.cpp built
+// natively and for the browser (build.sh), run natively on an EGL pbuffer and in headless
+// Chromium (SwiftShader), compared pixel by pixel; and each picture presented on a 1000x500
+// canvas: 4:3 with black bars, the picture's content inside.
+//   node tests/webgl/cases.js        (KS_WEB_KEEP=1 keeps the PNGs: web, native, difference)
+// Needs emcc, Chromium, libEGL/libGL/libGLU and GLU built for the web (build-web/deps, made by
+// tools/web/deps.sh or the web build). Runs on the web checks' driver (tests/web/driver.js).
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const zlib = require('zlib');
+const { execFileSync } = require('child_process');
+const { check } = require('../web/driver');
+
+// Limits per case: the mean difference of all channels (0-255) and the share of pixels whose
+// largest channel differs by more than 48 (edges fall on other pixels where two rasterisers
+// round a coverage test the other way; texture filtering differs in the last bits).
+const CASES = {
+  winding: { mean: 1.5, far: 0.01 },
+  texture: { mean: 2.0, far: 0.01 },
+  spheremap: { mean: 1.5, far: 0.01 },
+  lists: { mean: 1.5, far: 0.01 },
+  quadrics: { mean: 2.0, far: 0.01 },
+  lines: { mean: 1.5, far: 0.01 },
+  viewports: { mean: 1.5, far: 0.01 },
+  bars: { mean: 1.0, far: 0.01 },
+};
+const CANVAS = { width: 1000, height: 500 };
+
+function crc32(bytes) {
+  let c, crc = 0xffffffff;
+  for (let n = 0; n < bytes.length; n++) {
+    c = (crc ^ bytes[n]) & 0xff;
+    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
+    crc = (crc >>> 8) ^ c;
+  }
+  return (crc ^ 0xffffffff) >>> 0;
+}
+
+// RGBA rows (top first) as a PNG file.
+function writePng(file, rgba, width, height) {
+  const raw = Buffer.alloc((width * 4 + 1) * height);
+  for (let y = 0; y < height; y++) {
+    raw[y * (width * 4 + 1)] = 0;
+    Buffer.from(rgba.buffer, rgba.byteOffset + y * width * 4, width * 4).copy(raw, y * (width * 4 + 1) + 1);
+  }
+  const chunk = (type, data) => {
+    const length = Buffer.alloc(4);
+    length.writeUInt32BE(data.length);
+    const body = Buffer.concat([Buffer.from(type), data]);
+    const crc = Buffer.alloc(4);
+    crc.writeUInt32BE(crc32(body));
+    return Buffer.concat([length, body, crc]);
+  };
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header[8] = 8;
+  header[9] = 6;
+  fs.writeFileSync(file, Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
+                                        chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]));
+}
+
+// Mean and far-off share of two RGBA pictures, and a picture of their difference (x4).
+function compare(a, b, width, height) {
+  const diff = new Uint8Array(width * height * 4);
+  let sum = 0, far = 0;
+  for (let i = 0; i < width * height; i++) {
+    let largest = 0;
+    for (let c = 0; c < 3; c++) {
+      const d = Math.abs(a[i * 4 + c] - b[i * 4 + c]);
+      sum += d;
+      largest = Math.max(largest, d);
+      diff[i * 4 + c] = Math.min(255, d * 4);
+    }
+    diff[i * 4 + 3] = 255;
+    if (largest > 48) far++;
+  }
+  return { mean: sum / (width * height * 3), far: far / (width * height), diff };
+}
+
+// Mean colour of a rectangle of an RGBA picture.
+function meanOf(rgba, width, x0, y0, w, h) {
+  const m = [0, 0, 0];
+  for (let y = y0; y < y0 + h; y++)
+    for (let x = x0; x < x0 + w; x++) for (let c = 0; c < 3; c++) m[c] += rgba[(y * width + x) * 4 + c];
+  return m.map((v) => v / (w * h));
+}
+
+// The 4:3 picture inside a frame, as the platform places it (largest, centred).
+function pictureRect(width, height) {
+  let w = width, h = height;
+  if (w * 3 > h * 4) w = Math.floor(h * 4 / 3); else h = Math.floor(w * 3 / 4);
+  return { x: Math.floor((width - w) / 2), y: Math.floor((height - h) / 2), w, h };
+}
+
+// The canvas: black outside the presented picture, and 8 x 6 cells of it matching the picture's.
+function checkPresented(t, name, picture, width, height, canvas) {
+  const cw = CANVAS.width, ch = CANVAS.height;
+  const to = { h: ch, w: Math.round(ch * 640 / 480) };
+  to.x = Math.floor((cw - to.w) / 2);
+  to.y = 0;
+  let bar = 0;
+  for (let y = 0; y < ch; y++)
+    for (const x of [0, to.x - 1, to.x + to.w, cw - 1]) bar = Math.max(bar, ...meanOf(canvas, cw, x, y, 1, 1));
+  t.expect(bar === 0, `${name}: the bars beside the presented picture are not black (${bar})`);
+  const from = pictureRect(width, height);
+  let worst = 0;
+  for (let j = 0; j < 6; j++)
+    for (let i = 0; i < 8; i++) {
+      const p = meanOf(picture, width, from.x + Math.floor(i * from.w / 8), from.y + Math.floor(j * from.h / 6),
+                       Math.floor(from.w / 8), Math.floor(from.h / 6));
+      const q = meanOf(canvas, cw, to.x + Math.floor(i * to.w / 8) + 1, to.y + Math.floor(j * to.h / 6) + 1,
+                       Math.floor(to.w / 8) - 2, Math.floor(to.h / 6) - 2);
+      for (let c = 0; c < 3; c++) worst = Math.max(worst, Math.abs(p[c] - q[c]));
+    }
+  t.expect(worst < 12, `${name}: the presented picture differs from the picture (a cell by ${worst.toFixed(1)})`);
+  return worst;
+}
+
+check('the OpenGL 1.1 stand-in draws as Mesa does', async (t) => {
+  const build = process.env.KS_WEBGL_CASES || path.join(t.work, 'build');
+  if (!process.env.KS_WEBGL_CASES) {
+    execFileSync(path.join(__dirname, 'build.sh'), [build], { stdio: ['ignore', 'ignore', 'inherit'] });
+  }
+  execFileSync(path.join(build, 'native_cases'), [build], { stdio: ['ignore', 'inherit', 'inherit'] });
+  const names = Object.keys(CASES);
+  const page = await t.open(await t.browser(), `page.html?cases=${names.join(',')}&cw=${CANVAS.width}&ch=${CANVAS.height}`,
+                            { base: await t.serve(build) });
+  await t.until(page, () => window.done, 180, 'the cases did not finish');
+  const failure = await page.evaluate(() => window.failure);
+  t.expect(!failure, `the page failed: ${failure}`);
+  const results = await page.evaluate(() => window.results);
+  const out = process.env.KS_WEB_KEEP ? t.work : null;
+  const failed = [];
+  for (const r of results) {
+    const limits = CASES[r.name];
+    const messages = r.lines.filter((line) => /webgl:|GL error|error/i.test(line));
+    t.expect(r.status === 0 && r.width > 0, `${r.name}: the case ended with ${r.status}: ${r.lines.join(' | ')}`);
+    t.expect(messages.length === 0, `${r.name}: ${messages.join(' | ')}`);
+    const web = new Uint8Array(Buffer.from(r.picture, 'base64'));
+    const native = new Uint8Array(fs.readFileSync(path.join(build, `${r.name}.native.rgba`)));
+    t.expect(native.length === web.length, `${r.name}: ${web.length} bytes in the browser, ${native.length} natively`);
+    const { mean, far, diff } = compare(web, native, r.width, r.height);
+    const canvas = new Uint8Array(Buffer.from(r.canvas, 'base64'));
+    const presented = checkPresented(t, r.name, web, r.width, r.height, canvas);
+    t.log(`${r.name} (${r.width}x${r.height}): mean difference ${mean.toFixed(2)}, ${(far * 100).toFixed(2)} % of ` +
+          `pixels far off; presented within ${presented.toFixed(1)}`);
+    if (out) {
+      writePng(path.join(out, `${r.name}.web.png`), web, r.width, r.height);
+      writePng(path.join(out, `${r.name}.native.png`), native, r.width, r.height);
+      writePng(path.join(out, `${r.name}.diff.png`), diff, r.width, r.height);
+      writePng(path.join(out, `${r.name}.canvas.png`), canvas, CANVAS.width, CANVAS.height);
+    }
+    if (mean > limits.mean || far > limits.far)
+      failed.push(`${r.name}: the browser's picture is not Mesa's (mean ${mean.toFixed(2)} > ${limits.mean} ` +
+                  `or ${(far * 100).toFixed(2)} % > ${limits.far * 100} % far off)`);
+  }
+  t.expect(failed.length === 0, failed.join('; '));
+  t.expect(results.length === names.length, `${results.length} of ${names.length} cases ran`);
+});

@@ -1,0 +1,578 @@
+// The drawing cases (gl_cases.h): what the show and its platform ask of OpenGL 1.1 and GLU,
+// in small pictures whose every part tells which call drew it.
+#include "gl_cases.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <deque>
+#include <vector>
+
+void (*g_caseDiscard)(bool discard) = nullptr;
+
+namespace {
+
+void perspective(double fovY = 45.0, double farPlane = 100.0) {
+  glViewport(0, 0, 640, 480);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(fovY, 640.0 / 480.0, 0.1f, farPlane);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+// The show's start state (window procedure): smooth shading, depth test LEQUAL, texturing on.
+void showState() {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0, 0, 0, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+// A w x h RGB picture with gradients and a grid, uploaded as the show's texture loader does.
+GLuint makeTexture(int w, int h, int seed) {
+  std::vector<unsigned char> rgb(size_t(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
+      bool line = (x % 8 == 0) || (y % 8 == 0);
+      p[0] = (unsigned char)(line ? 255 : x * 255 / (w - 1));
+      p[1] = (unsigned char)(line ? 255 : y * 255 / (h - 1));
+      p[2] = (unsigned char)(((x / 8 + y / 8 + seed) % 2) ? 200 : 40);
+    }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  GLint alignment = 4;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gluBuild2DMipmaps(GL_TEXTURE_2D, 3, w, h, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  return name;
+}
+
+// s and t as red and green: the texture coordinates read back from the pixels.
+GLuint coordinateTexture() {
+  const int n = 256;
+  std::vector<unsigned char> rgb(size_t(n) * n * 3);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      unsigned char* p = &rgb[(size_t(y) * n + x) * 3];
+      p[0] = (unsigned char)x;
+      p[1] = (unsigned char)y;
+      p[2] = 0;
+    }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, n, n, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  return name;
+}
+
+// Corners counter-clockwise seen from +z, each its own colour (the split diagonal shows).
+void colourQuad(float x, float y, float w, float h, bool clockwise, float skew = 0) {
+  glBegin(GL_QUADS);
+  if (!clockwise) {
+    glColor3f(1, 0, 0); glVertex3f(x, y, 0);
+    glColor3f(0, 1, 0); glVertex3f(x + w, y, 0);
+    glColor3f(0, 0, 1); glVertex3f(x + w - skew, y + h, 0);
+    glColor3f(1, 1, 1); glVertex3f(x + skew, y + h, 0);
+  } else {
+    glColor3f(1, 0, 0); glVertex3f(x, y, 0);
+    glColor3f(1, 1, 1); glVertex3f(x + skew, y + h, 0);
+    glColor3f(0, 0, 1); glVertex3f(x + w - skew, y + h, 0);
+    glColor3f(0, 1, 0); glVertex3f(x + w, y, 0);
+  }
+  glEnd();
+}
+
+void fan(float cx, float cy, float r, int sides, GLenum mode, bool clockwise) {
+  glBegin(mode);
+  if (mode == GL_TRIANGLE_FAN) {
+    glColor3f(1, 1, 1);
+    glVertex3f(cx, cy, 0);
+  }
+  for (int i = 0; i <= sides; ++i) {
+    if (mode == GL_POLYGON && i == sides) break;
+    double a = 2 * M_PI * i / sides * (clockwise ? -1 : 1);
+    glColor3f(0.5f + 0.5f * float(std::cos(a)), 0.5f + 0.5f * float(std::sin(a)), 0.3f);
+    glVertex3f(cx + r * float(std::cos(a)), cy + r * float(std::sin(a)), 0);
+  }
+  glEnd();
+}
+
+// Windings and culling: of each pair the left one is seen, the right one culled (or the other
+// way round where the front face or the culled side is switched).
+void drawWinding() {
+  showState();
+  perspective();
+  glTranslatef(0, 0, -10);
+  glEnable(GL_CULL_FACE);
+  for (int row = 0; row < 3; ++row) {
+    float y = 2.2f - row * 2.4f;
+    GLenum front = row == 1 ? GL_CW : GL_CCW;
+    glCullFace(row == 2 ? GL_FRONT : GL_BACK);
+    glFrontFace(front);
+    colourQuad(-6.5f, y, 1.6f, 1.6f, false, 0.5f);
+    colourQuad(-4.5f, y, 1.6f, 1.6f, true, 0.5f);
+    glFrontFace(front);
+    fan(-1.8f, y + 0.8f, 0.8f, 7, GL_TRIANGLE_FAN, false);
+    fan(0.0f, y + 0.8f, 0.8f, 7, GL_TRIANGLE_FAN, true);
+    fan(1.8f, y + 0.8f, 0.8f, 5, GL_POLYGON, false);
+    fan(3.6f, y + 0.8f, 0.8f, 5, GL_POLYGON, true);
+    // Strips: a triangle strip and a quad strip of trapezoids, then reversed
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int i = 0; i < 6; ++i) {
+      glColor3f(i % 2 ? 1.0f : 0.2f, 0.2f * i, 1.0f - 0.15f * i);
+      glVertex3f(4.6f + 0.35f * i, y + (i % 2 ? 1.6f : 0.0f), 0);
+    }
+    glEnd();
+  }
+  glDisable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glLoadIdentity();
+  glTranslatef(0, -4.2f, -12);
+  glRotatef(-35, 1, 0, 0);
+  glBegin(GL_QUAD_STRIP);
+  for (int i = 0; i < 8; ++i) {
+    float x = -6 + i * 1.7f;
+    glColor3f(float(i % 3 == 0), float(i % 3 == 1), float(i % 3 == 2));
+    glVertex3f(x, 0, 0);
+    glColor3f(1, 1, 0.2f * i);
+    glVertex3f(x + (i % 2 ? 0.6f : -0.6f), 1.5f, 0.4f * i);
+  }
+  glEnd();
+  glBegin(GL_TRIANGLES);
+  glColor3f(1, 0.5f, 0); glVertex3f(4, 0, 0);
+  glColor3f(0, 0.5f, 1); glVertex3f(6, 0, -1);
+  glColor3f(0.5f, 1, 0.5f); glVertex3f(5, 2, -2);
+  glEnd();
+  // A scissored clear, partly outside the window
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(600, 400, 200, 200);
+  glClearColor(1, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+}
+
+// Texturing with modulate, tiling, blending (the show's three functions) and depth.
+void drawTexture() {
+  showState();
+  glEnable(GL_TEXTURE_2D);
+  GLuint a = makeTexture(64, 64, 0);
+  GLuint b = makeTexture(50, 30, 1);  // GLU scales it to powers of two
+  perspective();
+  glTranslatef(0, 0, -8);
+  glBindTexture(GL_TEXTURE_2D, a);
+  glColor3f(1, 1, 1);
+  glBegin(GL_QUADS);  // plain
+  glTexCoord2f(0, 1); glVertex3f(-5, 3.5f, 0);
+  glTexCoord2f(0, 0); glVertex3f(-5, 0.5f, 0);
+  glTexCoord2f(1, 0); glVertex3f(-2, 0.5f, 0);
+  glTexCoord2f(1, 1); glVertex3f(-2, 3.5f, 0);
+  glEnd();
+  glColor3ub(255, 120, 60);  // tinted and tiled 3 x 3
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 3); glVertex3f(-1.5f, 3.5f, 0);
+  glTexCoord2f(0, 0); glVertex3f(-1.5f, 0.5f, 0);
+  glTexCoord2f(3, 0); glVertex3f(1.5f, 0.5f, 0);
+  glTexCoord2f(3, 3); glVertex3f(1.5f, 3.5f, 0);
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, b);  // a slanted quad: the texture follows the split
+  glColor3f(1, 1, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 1); glVertex3f(2.2f, 3.5f, 0);
+  glTexCoord2f(1, 1); glVertex3f(5.2f, 3.0f, 0);
+  glTexCoord2f(1, 0); glVertex3f(4.5f, 0.5f, 0);
+  glTexCoord2f(0, 0); glVertex3f(2.6f, 0.5f, 0);
+  glEnd();
+  // Blending over a textured floor seen in perspective
+  glBindTexture(GL_TEXTURE_2D, a);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0); glVertex3f(-6, -4, 2);
+  glTexCoord2f(4, 0); glVertex3f(6, -4, 2);
+  glTexCoord2f(4, 4); glVertex3f(6, -1, -6);
+  glTexCoord2f(0, 4); glVertex3f(-6, -1, -6);
+  glEnd();
+  glEnable(GL_BLEND);
+  glDisable(GL_TEXTURE_2D);
+  const GLenum src[3] = {GL_SRC_ALPHA, GL_ONE, GL_DST_COLOR};
+  const GLenum dst[3] = {GL_ONE, GL_ONE, GL_ZERO};
+  for (int i = 0; i < 3; ++i) {
+    glBlendFunc(src[i], dst[i]);
+    glColor4f(0.2f + 0.3f * i, 0.8f - 0.3f * i, 0.5f, 0.6f);
+    float x = -5 + 3.5f * i;
+    glBegin(GL_QUADS);
+    glVertex3f(x, -0.2f, 0.5f);
+    glVertex3f(x, -3, 0.5f);
+    glVertex3f(x + 2.5f, -3, 0.5f);
+    glVertex3f(x + 2.5f, -0.2f, 0.5f);
+    glEnd();
+  }
+  glColor4f(1, 1, 1, -0.5f);  // alpha below 0 clamps: nothing added
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glBegin(GL_QUADS);
+  glVertex3f(-6, -4, 1); glVertex3f(6, -4, 1); glVertex3f(6, 4, 1); glVertex3f(-6, 4, 1);
+  glEnd();
+  glDisable(GL_BLEND);
+  glEnable(GL_TEXTURE_2D);
+  // Depth: a quad pushed through the floor, and one behind that must stay hidden
+  glColor3f(0.6f, 1, 0.6f);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0); glVertex3f(3, -4, -3);
+  glTexCoord2f(1, 0); glVertex3f(5, -4, -3);
+  glTexCoord2f(1, 1); glVertex3f(5, -0.5f, 1);
+  glTexCoord2f(0, 1); glVertex3f(3, -0.5f, 1);
+  glEnd();
+  glColor3f(1, 0, 0);
+  glBegin(GL_QUADS);
+  glVertex3f(-4.5f, 3, -1); glVertex3f(-2.5f, 3, -1); glVertex3f(-2.5f, 1, -1); glVertex3f(-4.5f, 1, -1);
+  glEnd();
+  glColor3f(1, 1, 1);
+}
+
+// Sphere-map texture coordinates, read back as colours: a sphere, a tilted quad, a cylinder
+// under a non-uniform scale (its normals are not unit length in eye space) and a fan with a
+// normal per vertex.
+void drawSphereMap() {
+  showState();
+  glEnable(GL_TEXTURE_2D);
+  GLuint t = coordinateTexture();
+  perspective();
+  glBindTexture(GL_TEXTURE_2D, t);
+  glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+  glEnable(GL_TEXTURE_GEN_S);
+  glEnable(GL_TEXTURE_GEN_T);
+  glColor3f(1, 1, 1);
+  glTranslatef(-3.2f, 1.2f, -8);
+  GLUquadric* q = gluNewQuadric();
+  gluQuadricNormals(q, GLU_SMOOTH);
+  gluSphere(q, 1.6, 24, 24);
+  glLoadIdentity();
+  glTranslatef(0.5f, 1.2f, -7);
+  glRotatef(30, 1, 1, 0);
+  glBegin(GL_QUADS);
+  glNormal3f(0, 0, 1);
+  glVertex3f(-1, -1, 0); glVertex3f(1, -1, 0); glVertex3f(1, 1, 0); glVertex3f(-1, 1, 0);
+  glEnd();
+  glLoadIdentity();
+  glTranslatef(3.5f, -0.5f, -9);
+  glScalef(1.0f, 2.0f, 0.5f);
+  glRotatef(-80, 1, 0, 0);
+  gluCylinder(q, 1.0, 0.6, 1.5, 20, 4);
+  glLoadIdentity();
+  glTranslatef(-1.5f, -2.2f, -7);
+  glBegin(GL_TRIANGLE_FAN);
+  glNormal3f(0, 0, 1);
+  glVertex3f(0, 0, 0.3f);
+  for (int i = 0; i <= 12; ++i) {
+    double a = 2 * M_PI * i / 12;
+    float c = float(std::cos(a)), s = float(std::sin(a));
+    glNormal3f(0.7f * c, 0.7f * s, 0.7f);
+    glVertex3f(1.4f * c, 1.4f * s, 0);
+  }
+  glEnd();
+  glDisable(GL_TEXTURE_GEN_S);
+  glDisable(GL_TEXTURE_GEN_T);
+  // After the generation: explicit coordinates again
+  glLoadIdentity();
+  glTranslatef(3.2f, 2.4f, -8);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0); glVertex3f(-0.8f, -0.8f, 0);
+  glTexCoord2f(1, 0); glVertex3f(0.8f, -0.8f, 0);
+  glTexCoord2f(1, 1); glVertex3f(0.8f, 0.8f, 0);
+  glTexCoord2f(0, 1); glVertex3f(-0.8f, 0.8f, 0);
+  glEnd();
+  gluDeleteQuadric(q);
+}
+
+// Tessellated, extruded shapes in lists the way the outline font builds its glyphs.
+struct Tess {
+  std::deque<std::vector<double>> extra;
+  std::vector<double> points;
+};
+void APIENTRY tessBegin(GLenum, void*) {}
+void APIENTRY tessEdge(GLboolean, void*) {}
+void APIENTRY tessVertex(void* v, void* user) {
+  const double* p = static_cast<const double*>(v);
+  static_cast<Tess*>(user)->points.push_back(p[0]);
+  static_cast<Tess*>(user)->points.push_back(p[1]);
+}
+void APIENTRY tessCombine(GLdouble c[3], void*[4], GLfloat[4], void** out, void* user) {
+  Tess* t = static_cast<Tess*>(user);
+  t->extra.push_back({c[0], c[1], c[2]});
+  *out = t->extra.back().data();
+}
+
+void compileGlyph(GLuint list, int points, double inner, double advance) {
+  // A star with a hole: two contours, non-zero winding, as a glyph's outline.
+  std::deque<std::vector<double>> vertices;
+  Tess result;
+  GLUtesselator* tess = gluNewTess();
+  gluTessCallback(tess, GLU_TESS_BEGIN_DATA, (_GLUfuncptr)tessBegin);
+  gluTessCallback(tess, GLU_TESS_EDGE_FLAG_DATA, (_GLUfuncptr)tessEdge);
+  gluTessCallback(tess, GLU_TESS_VERTEX_DATA, (_GLUfuncptr)tessVertex);
+  gluTessCallback(tess, GLU_TESS_COMBINE_DATA, (_GLUfuncptr)tessCombine);
+  gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_ODD);
+  gluTessNormal(tess, 0, 0, 1);
+  gluTessBeginPolygon(tess, &result);
+  for (int contour = 0; contour < 2; ++contour) {
+    gluTessBeginContour(tess);
+    int n = contour ? 12 : points * 2;
+    for (int i = 0; i < n; ++i) {
+      double a = 2 * M_PI * i / n;
+      double r = contour ? 0.12 : (i % 2 ? inner : 0.45);
+      vertices.push_back({0.5 + r * std::cos(a), 0.5 + r * std::sin(a), 0});
+      gluTessVertex(tess, vertices.back().data(), vertices.back().data());
+    }
+    gluTessEndContour(tess);
+  }
+  gluTessEndPolygon(tess);
+  gluDeleteTess(tess);
+  glNewList(list, GL_COMPILE);
+  glBegin(GL_TRIANGLES);
+  glNormal3f(0, 0, 1);
+  for (size_t i = 0; i + 1 < result.points.size(); i += 2) glVertex3f(float(result.points[i]), float(result.points[i + 1]), 0);
+  glEnd();
+  glBegin(GL_QUADS);  // a rim towards -z
+  for (size_t i = 0; i + 3 < result.points.size(); i += 6) {
+    glVertex3f(float(result.points[i]), float(result.points[i + 1]), 0);
+    glVertex3f(float(result.points[i]), float(result.points[i + 1]), -0.2f);
+    glVertex3f(float(result.points[i + 2]), float(result.points[i + 3]), -0.2f);
+    glVertex3f(float(result.points[i + 2]), float(result.points[i + 3]), 0);
+  }
+  glEnd();
+  glTranslatef(float(advance), 0, 0);
+  glEndList();
+}
+
+// Display lists: compiled, compiled and executed (the sphere cache), nested, called through
+// a list base under glPushAttrib(GL_LIST_BIT) as the text is printed.
+void drawLists() {
+  showState();
+  perspective();
+  GLuint base = glGenLists(4);
+  for (int i = 0; i < 4; ++i) compileGlyph(base + i, 5 + i, 0.2 + 0.05 * i, 0.9 + 0.1 * i);
+  GLuint square = glGenLists(2);
+  glNewList(square, GL_COMPILE);
+  glBegin(GL_QUADS);
+  glVertex3f(0, 0, 0); glVertex3f(0.6f, 0, 0); glVertex3f(0.6f, 0.6f, 0); glVertex3f(0, 0.6f, 0);
+  glEnd();
+  glTranslatef(0.8f, 0, 0);
+  glEndList();
+  glNewList(square + 1, GL_COMPILE);  // nested: three squares, the middle one turned
+  glColor3f(1, 0.6f, 0.2f);
+  glCallList(square);
+  glRotatef(20, 0, 0, 1);
+  glColor3f(0.2f, 0.6f, 1);
+  glCallList(square);
+  glRotatef(-20, 0, 0, 1);
+  glColor3f(0.9f, 0.9f, 0.9f);
+  glCallList(square);
+  glEndList();
+
+  glTranslatef(-4.5f, 2.0f, -9);
+  glCallList(square + 1);
+  glLoadIdentity();
+  glTranslatef(-4.5f, 0.8f, -9);
+  glScalef(1.5f, 0.7f, 1);
+  glCallList(square + 1);
+
+  // The sphere cache: the first call records and draws, later calls replay
+  GLuint sphere = glGenLists(1);
+  glLoadIdentity();
+  glTranslatef(2.5f, 2.0f, -9);
+  glColor3f(0.3f, 0.9f, 0.4f);
+  glNewList(sphere, GL_COMPILE_AND_EXECUTE);
+  GLUquadric* q = gluNewQuadric();
+  gluQuadricDrawStyle(q, GLU_FILL);
+  gluQuadricNormals(q, GLU_SMOOTH);
+  gluSphere(q, 0.9, 16, 16);
+  glEndList();
+  gluDeleteQuadric(q);
+  glTranslatef(2.2f, 0, 0);
+  glColor3f(0.9f, 0.3f, 0.6f);
+  glCallList(sphere);
+
+  // Text: glyph lists through the list base, the base put back by glPopAttrib
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CCW);
+  glLoadIdentity();
+  glTranslatef(-5, -2.5f, -8);
+  glRotatef(-25, 0, 1, 0);
+  glScalef(1.6f, 1.6f, 1.6f);
+  glListBase(77);
+  glColor3f(1, 1, 0.4f);
+  const unsigned char text[6] = {0, 1, 2, 3, 2, 0};
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(base);
+  glCallLists(6, GL_UNSIGNED_BYTE, text);
+  glPopAttrib();
+  GLint restored = 0;
+  glGetIntegerv(GL_LIST_BASE, &restored);
+  glDisable(GL_CULL_FACE);
+  // A marker of the list base put back: green when it is, red when not
+  glLoadIdentity();
+  glColor3f(restored == 77 ? 0.0f : 1.0f, restored == 77 ? 1.0f : 0.0f, 0);
+  glTranslatef(3.6f, -3.3f, -9);
+  glCallList(square);
+  glDeleteLists(base, 4);
+}
+
+// GLU's quadrics with texture coordinates and normals, as the show's shapes use them.
+void drawQuadrics() {
+  showState();
+  glEnable(GL_TEXTURE_2D);
+  GLuint t = makeTexture(64, 64, 0);
+  glBindTexture(GL_TEXTURE_2D, t);
+  perspective(45, 2500);
+  glEnable(GL_CULL_FACE);
+  glColor3f(1, 1, 1);
+  GLUquadric* q = gluNewQuadric();
+  gluQuadricNormals(q, GLU_SMOOTH);
+  gluQuadricOrientation(q, GLU_OUTSIDE);
+  gluQuadricTexture(q, GL_TRUE);
+  glTranslatef(-3, 1.3f, -9);
+  glRotatef(70, 1, 0, 0);
+  glFrontFace(GL_CCW);
+  gluSphere(q, 1.5, 16, 16);
+  glLoadIdentity();
+  glTranslatef(0.5f, 1.0f, -9);
+  glRotatef(-60, 1, 0, 0);
+  glRotatef(20, 0, 1, 0);
+  gluCylinder(q, 0.0, 1.2, 2.5, 20, 20);  // a cone, point at the origin
+  glLoadIdentity();
+  glTranslatef(3.8f, 1.3f, -9);
+  glRotatef(-30, 1, 0, 0);
+  gluCylinder(q, 1.0, 1.0, 2.0, 10, 10);
+  glDisable(GL_CULL_FACE);
+  glLoadIdentity();
+  glTranslatef(-2.5f, -2.2f, -8);
+  gluPartialDisk(q, 0.5, 1.8, 20, 4, 30, 250);
+  glLoadIdentity();
+  glTranslatef(2.5f, -2.2f, -8);
+  glRotatef(40, 1, 0, 0);
+  gluQuadricOrientation(q, GLU_INSIDE);
+  gluDisk(q, 0.3, 1.6, 16, 3);
+  gluDeleteQuadric(q);
+}
+
+// Lines: a strip at width 3, thin strips and loops, lines through the near plane, depth.
+void drawLines() {
+  showState();
+  perspective();
+  glTranslatef(0, 0, -8);
+  glColor3f(0.3f, 0.3f, 0.8f);
+  glBegin(GL_QUADS);
+  glVertex3f(-6, -4, -1); glVertex3f(6, -4, -1); glVertex3f(6, 0, -1); glVertex3f(-6, 0, -1);
+  glEnd();
+  glLineWidth(3);
+  glBegin(GL_LINE_STRIP);
+  for (int i = 0; i <= 10; ++i) {
+    glColor3f(1, 0.1f * i, 0);
+    glVertex3f(-5.5f + i, 3.0f + (i % 2 ? -0.8f : 0.8f), 0);
+  }
+  glEnd();
+  glBegin(GL_LINE_STRIP);  // steep: y-major
+  glColor3f(0, 1, 1);
+  glVertex3f(-5, -3.5f, -2);
+  glVertex3f(-4.5f, 1.5f, 0);
+  glEnd();
+  glLineWidth(1);
+  glBegin(GL_LINES);
+  for (int i = 0; i < 8; ++i) {
+    glColor3f(1, 1, 1);
+    glVertex3f(-3.0f + 0.7f * i, -3.0f, -2.0f + 0.5f * i);
+    glColor3f(0, 1, 0);
+    glVertex3f(-2.5f + 0.9f * i, 1.0f, 0);
+  }
+  glEnd();
+  glBegin(GL_LINE_LOOP);
+  glColor3f(1, 0, 1);
+  glVertex3f(3, -3, 0); glVertex3f(5.5f, -2, 0); glVertex3f(4.5f, 0.5f, 0); glVertex3f(3.2f, 0, 0);
+  glEnd();
+  glLineWidth(2);
+  glBegin(GL_LINES);  // from in front of the eye to far away: clipped at the near plane
+  glColor3f(1, 1, 0);
+  glVertex3f(1, -1, 9);
+  glVertex3f(2, -2, -20);
+  glEnd();
+  glLineWidth(1);
+}
+
+// The show's split screen at a sharper picture: viewports scaled and rounded, lines widened.
+void drawViewports() {
+  showState();
+  const int views[3][4] = {{0, 240, 320, 240}, {320, 0, 320, 480}, {0, 0, 320, 240}};
+  for (int v = 0; v < 3; ++v) {
+    glViewport(views[v][0], views[v][1], views[v][2], views[v][3]);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, 4.0 / 3.0, 0.1f, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -5);
+    glRotatef(15.0f * v, 0, 0, 1);
+    colourQuad(-1.8f, -1.3f, 3.6f, 2.6f, false, 0.3f);
+    glColor3f(1, 1, 1);
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(-1.9f, -1.4f, 0.1f); glVertex3f(1.9f, -1.4f, 0.1f); glVertex3f(1.9f, 1.4f, 0.1f); glVertex3f(-1.9f, 1.4f, 0.1f);
+    glEnd();
+  }
+  // An odd viewport, not on the scale's grid
+  glViewport(13, 7, 101, 77);
+  glLoadIdentity();
+  glTranslatef(0, 0, -3);
+  glColor3f(1, 1, 0);
+  glBegin(GL_QUADS);
+  glVertex3f(-2, -2, 0); glVertex3f(2, -2, 0); glVertex3f(2, 2, 0); glVertex3f(-2, 2, 0);
+  glEnd();
+}
+
+// A picture wider than 4:3 (bars) and a fast-forward in the middle: what
+// is drawn while discarding leaves no trace, but its state (matrices, colour) carries on.
+void drawBarsAndDiscard() {
+  showState();
+  perspective();
+  glTranslatef(0, 0, -5);
+  glColor3f(0.2f, 0.4f, 0.9f);
+  glBegin(GL_QUADS);  // larger than the view: must stop at the picture's edge
+  glVertex3f(-9, -9, 0); glVertex3f(9, -9, 0); glVertex3f(9, 9, 0); glVertex3f(-9, 9, 0);
+  glEnd();
+  if (g_caseDiscard) g_caseDiscard(true);
+  glClearColor(0, 1, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glTranslatef(-2, 0, 0);  // kept
+  glColor3f(1, 1, 0);      // kept
+  glBegin(GL_QUADS);
+  glVertex3f(-1, -1, 0); glVertex3f(1, -1, 0); glVertex3f(1, 1, 0); glVertex3f(-1, 1, 0);
+  glEnd();
+  if (g_caseDiscard) g_caseDiscard(false);
+  glBegin(GL_TRIANGLES);
+  glVertex3f(0, 0, 0.5f); glVertex3f(1, 0, 0.5f); glVertex3f(0.5f, 1, 0.5f);
+  glEnd();
+}
+
+}  // namespace
+
+const GlCase kGlCases[] = {
+    {"winding", 640, 480, drawWinding, false},
+    {"texture", 640, 480, drawTexture, false},
+    {"spheremap", 640, 480, drawSphereMap, false},
+    {"lists", 640, 480, drawLists, false},
+    {"quadrics", 640, 480, drawQuadrics, false},
+    {"lines", 640, 480, drawLines, false},
+    {"viewports", 1024, 768, drawViewports, false},
+    {"bars", 800, 480, drawBarsAndDiscard, true},
+};
+const int kGlCaseCount = sizeof kGlCases / sizeof kGlCases[0];
