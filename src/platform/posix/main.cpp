@@ -16,6 +16,7 @@
 #include "capture/bench.h"
 #include "capture/run.h"
 #include "capture/video_pipe.h"
+#include "platform/options/options.h"
 #include "platform/posix/data_dir.h"
 #include "platform/sound/heard_clock.h"
 #include "platform/time/virtual_time.h"
@@ -26,104 +27,25 @@
 #include "timeline/frame.h"
 
 namespace {
-const char kUsage[] =
-    "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
-    "usage: kelvo-strand [--windowed | --mode-switch] [--integer-scaling] [--from S] [--loop]\n"
-    "                    [--full-resolution] [--audio-offset MS]\n"
-    "       kelvo-strand [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
-    "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
-    "                    [--size WxH | --scale N] [--lossless]\n"
-    "  (no option)    play the show full screen: its 640x480 picture scaled to the screen, 4:3\n"
-    "                 with black bars, the display's own mode untouched; Escape ends it\n"
-    "  --windowed     play it in a normal window (640x480, or a whole multiple on a large\n"
-    "                 screen) that can be moved and resized; the picture follows its size;\n"
-    "                 Escape or the window's close button ends it\n"
-    "  --mode-switch  full screen by switching the display to the mode closest to 640x480, as\n"
-    "                 the show was made for; the desktop's mode comes back however it ends\n"
-    "  --full-resolution\n"
-    "                 draw the picture at the size it fills on the screen instead of 640x480:\n"
-    "                 sharp, for a machine with a GPU (slow with software rendering)\n"
-    "  --integer-scaling\n"
-    "                 scale the picture by whole factors with sharp pixels instead of smoothly\n"
-    "  --loop         play the show again from its beginning after its end (a fresh start;\n"
-    "                 with --from, only the first pass starts there), until Escape\n"
-    "  --audio-offset MS\n"
-    "                 the sound reaches your ears MS milliseconds later than the system says\n"
-    "                 (Bluetooth headphones: about 150 to 250; negative if it comes earlier):\n"
-    "                 the picture waits for it. Overrides KS_AUDIO_OFFSET_MS; -5000 to 5000\n"
-    "  --capture DIR  draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
-    "                 and write it as DIR/frame-NNNNN.png\n"
-    "  --capture FILE.mp4, --capture FILE.mkv\n"
-    "                 the same frames encoded by ffmpeg at 25 fps with the show's music as the\n"
-    "                 sound track, frame N at N x 0.040 s: H.264 (BT.709 colour, tagged) with the\n"
-    "                 MP3 as it is for .mp4, with the music as FLAC for .mkv\n"
-    "  --bench        the same virtual-time run without output; prints the cost of the frames\n"
-    "                 per schedule window and a summary line\n"
-    "  --from S       live: start the music at second S; capture: the first second to write.\n"
-    "                 The frames before it still run, so every motion is where it would be,\n"
-    "                 but with nothing rasterised (live, the loading picture stays meanwhile)\n"
-    "  --to S         last music second to write (--capture)\n"
-    "  --at S[,S...]  write only the first frame at or after each of these music seconds, the\n"
-    "                 frames between them fast-forwarded (--capture DIR)\n"
-    "  --no-fast-forward\n"
-    "                 draw the frames before --from in full too (slow; the frames written are\n"
-    "                 the same, which this lets one check)\n"
-    "  --size WxH     draw the frames at W x H pixels instead of 640x480 (--capture, --bench):\n"
-    "                 the same picture, drawn sharp at that size; a size that is not 4:3 gets\n"
-    "                 the largest 4:3 picture that fits, centred, with black bars (1920x1440,\n"
-    "                 or 1920x1080 for a 16:9 video; even numbers for a video)\n"
-    "  --scale N      enlarge the 640x480 frames N times (2 to 8) in the video, each pixel a\n"
-    "                 block of N x N (--capture FILE.mp4 or FILE.mkv)\n"
-    "  --lossless     encode the video without loss: FFV1 (RGB) and FLAC (--capture FILE.mkv)\n"
-    "  --help         this text\n"
-    "  --version      the release\n"
-    "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
-    "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
-    "and let it run on with the music position.\n"
-    "The show reads data/ under the working directory; where there is none, the data/ beside\n"
-    "the program, then " KS_INSTALL_DATA_DIR "/data.\n";
-
-bool parseSeconds(const char* text, double* seconds) {
-  char* end = nullptr;
-  errno = 0;
-  double value = std::strtod(text, &end);
-  if (errno || end == text || *end || value < 0.0) return false;
-  *seconds = value;
-  return true;
+// The help: what the program is and how it is called, the options' block from the table
+// (platform/options), and what holds for every run.
+std::string usage() {
+  return "kelvo-strand " KS_VERSION ": a real-time audiovisual show of animated 3D scenes and music\n"
+         "usage: kelvo-strand [--windowed | --mode-switch] [--integer-scaling] [--from S] [--loop]\n"
+         "                    [--full-resolution] [--audio-offset MS]\n"
+         "       kelvo-strand [--capture DIR|FILE.mp4|FILE.mkv | --bench]\n"
+         "                    [--from S] [--to S] [--at S[,S...]] [--no-fast-forward]\n"
+         "                    [--size WxH | --scale N] [--lossless]\n" +
+         optionsHelp() +
+         "The hall's clock shows the real time of day in live runs. Capture and bench runs pin it to\n"
+         "12:34:56 local time, or to KS_FIXED_TIME=HH:MM:SS when set (live runs honour that too),\n"
+         "and let it run on with the music position.\n"
+         "The show reads data/ under the working directory; where there is none, the data/ beside\n"
+         "the program, then " KS_INSTALL_DATA_DIR "/data.\n";
 }
 
-// "1.5,20,36.6": one or more times in seconds.
-bool parseTimes(const char* text, std::vector<double>* times) {
-  std::string list = text;
-  size_t start = 0;
-  for (;;) {
-    size_t comma = list.find(',', start);
-    std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    double seconds;
-    if (!parseSeconds(item.c_str(), &seconds)) return false;
-    times->push_back(seconds);
-    if (comma == std::string::npos) return true;
-    start = comma + 1;
-  }
-}
-
-// "1920x1440": a frame size within what the offscreen buffer and the writers can hold.
-bool parseSize(const char* text, int* width, int* height) {
-  char* end = nullptr;
-  errno = 0;
-  long w = std::strtol(text, &end, 10);
-  if (errno || end == text || (*end != 'x' && *end != 'X')) return false;
-  const char* second = end + 1;
-  long h = std::strtol(second, &end, 10);
-  if (errno || end == second || *end) return false;
-  if (w < 16 || h < 16 || w > 3840 || h > 2880) return false;
-  *width = static_cast<int>(w);
-  *height = static_cast<int>(h);
-  return true;
-}
-
-int usageError(const char* why) {
-  std::fprintf(stderr, "kelvo-strand: %s\n%s", why, kUsage);
+int usageError(const std::string& why) {
+  std::fprintf(stderr, "kelvo-strand: %s\n%s", why.c_str(), usage().c_str());
   return 2;
 }
 }  // namespace
@@ -147,65 +69,77 @@ int main(int argc, char** argv) {
   VideoEncoding encoding;
   bool scaleGiven = false;
   for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    bool hasValue = i + 1 < argc;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    } else if (arg == "--version") {
-      std::puts("kelvo-strand " KS_VERSION);
-      return 0;
-    } else if (arg == "--windowed") {
-      windowed = true;
-    } else if (arg == "--audio-offset") {
-      int ms = 0;
-      std::string why;
-      if (!hasValue) return usageError("--audio-offset needs a number of milliseconds");
-      if (!audioOffsetParse(argv[i + 1], &ms, &why))
-        return usageError(("--audio-offset " + std::string(argv[i + 1]) + " " + why).c_str());
-      audioOffsetSetMs(ms);
-      offsetGiven = true;
-      ++i;
-    } else if (arg == "--mode-switch") {
-      modeSwitch = true;
-    } else if (arg == "--integer-scaling") {
-      integerScaling = true;
-    } else if (arg == "--full-resolution") {
-      fullResolution = true;
-    } else if (arg == "--loop") {
-      loop = true;
-    } else if (arg == "--bench") {
-      bench = true;
-    } else if (arg == "--capture") {
-      if (!hasValue || !*argv[i + 1]) return usageError("--capture needs a directory or a video file");
-      captureDir = argv[++i];
-    } else if (arg == "--at") {
-      if (!hasValue || !parseTimes(argv[i + 1], &at)) return usageError("--at needs music seconds, separated by commas");
-      ++i;
-    } else if (arg == "--size") {
-      if (!hasValue || !parseSize(argv[i + 1], &frameWidth, &frameHeight))
-        return usageError("--size needs WIDTHxHEIGHT, from 16x16 to 3840x2880 (for example 1920x1440)");
-      ++i;
-    } else if (arg == "--scale") {
-      char* end = nullptr;
-      long factor = hasValue ? std::strtol(argv[i + 1], &end, 10) : 0;
-      if (!hasValue || end == argv[i + 1] || *end || factor < 2 || factor > 8)
-        return usageError("--scale needs a whole factor from 2 to 8");
-      encoding.upscale = static_cast<int>(factor);
-      scaleGiven = true;
-      ++i;
-    } else if (arg == "--lossless") {
-      encoding.lossless = true;
-    } else if (arg == "--no-fast-forward") {
-      fastForward = false;
-    } else if (arg == "--from" || arg == "--to") {
-      if (!hasValue || !parseSeconds(argv[i + 1], arg == "--from" ? &from : &to))
-        return usageError((arg + " needs a number of seconds").c_str());
-      ++i;
-      rangeGiven = true;
-      (arg == "--from" ? fromGiven : toGiven) = true;
-    } else {
-      return usageError(("unknown option " + arg).c_str());
+    OptionArgument read;
+    std::string why;
+    if (!optionNext(argc, argv, &i, &read, &why)) return usageError(why);
+    const ViewerOption& option = *read.option;
+    const char* value = read.value;
+    switch (option.id) {
+      case OptionId::Help:
+        std::fputs(usage().c_str(), stdout);
+        return 0;
+      case OptionId::Version:
+        std::puts("kelvo-strand " KS_VERSION);
+        return 0;
+      case OptionId::Windowed:
+        windowed = true;
+        break;
+      case OptionId::AudioOffset: {
+        int ms = 0;
+        if (!audioOffsetParse(value, &ms, &why)) return usageError(std::string(option.flag) + " " + value + " " + why);
+        audioOffsetSetMs(ms);
+        offsetGiven = true;
+        break;
+      }
+      case OptionId::ModeSwitch:
+        modeSwitch = true;
+        break;
+      case OptionId::IntegerScaling:
+        integerScaling = true;
+        break;
+      case OptionId::FullResolution:
+        fullResolution = true;
+        break;
+      case OptionId::Loop:
+        loop = true;
+        break;
+      case OptionId::Bench:
+        bench = true;
+        break;
+      case OptionId::Capture:
+        if (!*value) return usageError(optionNeeds(option));
+        captureDir = value;
+        break;
+      case OptionId::At:
+        if (!optionTimes(value, &at)) return usageError(optionNeeds(option));
+        break;
+      case OptionId::Size:
+        if (!optionSize(value, &frameWidth, &frameHeight)) return usageError(optionNeeds(option));
+        break;
+      case OptionId::Scale: {
+        long factor = 0;
+        if (!optionWhole(value, 2, 8, &factor)) return usageError(optionNeeds(option));
+        encoding.upscale = static_cast<int>(factor);
+        scaleGiven = true;
+        break;
+      }
+      case OptionId::Lossless:
+        encoding.lossless = true;
+        break;
+      case OptionId::NoFastForward:
+        fastForward = false;
+        break;
+      case OptionId::From:
+      case OptionId::To: {
+        bool isFrom = option.id == OptionId::From;
+        if (!optionSeconds(value, isFrom ? &from : &to)) return usageError(optionNeeds(option));
+        rangeGiven = true;
+        (isFrom ? fromGiven : toGiven) = true;
+        break;
+      }
+      case OptionId::NoOption:
+      case OptionId::CaptureVideo:
+        break;  // entries of the help alone: optionNext never returns them
     }
   }
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");

@@ -1,0 +1,85 @@
+// The viewer's options: one table that both process entries read, so the command line (Linux,
+// posix/main.cpp) and the page (web/) cannot drift. Each row holds the flag, its argument, its
+// --help text, the message for a value that is missing or does not read, and for the options
+// the page offers, the key of its form field and URL parameter, its label and its explanation.
+// Use: an entry walks argv with optionNext and acts on each option by its id (the meaning of
+// an option and the checks of how options combine are the entry's); the --help text's option
+// block is optionsHelp(); the page gets the rows with a page key as optionsJson().
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class OptionId {
+  NoOption,  // the help's "(no option)" entry: what a run without options does
+  Windowed,
+  ModeSwitch,
+  FullResolution,
+  IntegerScaling,
+  Loop,
+  AudioOffset,
+  Capture,
+  CaptureVideo,  // a second help entry of --capture: the video files
+  Bench,
+  From,
+  To,
+  At,
+  NoFastForward,
+  Size,
+  Scale,
+  Lossless,
+  Help,
+  Version,
+};
+
+struct ViewerOption {
+  OptionId id;
+  const char* flag;      // "--from"; null for an entry of the help alone
+  const char* alias;     // another spelling ("-h"), or null
+  const char* argument;  // the value's name in the help ("S"); null for a switch
+  const char* label;     // the help's left column where it is not the flag and its argument
+  const char* help;      // the help text, its lines as printed, '\n' between them
+  const char* needs;     // after the flag, the message for a missing or unreadable value
+  // The page: the form field's and the URL parameter's key (null: not in the page), the
+  // start screen's label and explanation (null label: a URL parameter only, for checks), and
+  // whether the page's choice is the flag's absence (the page's "fullscreen" is no --windowed).
+  const char* pageKey;
+  const char* pageLabel;
+  const char* pageHelp;
+  bool pageInverted;
+};
+
+// The rows, in the order of the help.
+const std::vector<ViewerOption>& viewerOptions();
+// The row of a flag or its alias; null for an unknown one.
+const ViewerOption* optionFind(const std::string& flag);
+
+// One option read from argv at *index: its row and its value (null for a switch); *index is
+// left on the last word it used. False with the message ("unknown option --x", "--from needs a
+// number of seconds") when the flag is unknown or its value is missing.
+struct OptionArgument {
+  const ViewerOption* option = nullptr;
+  const char* value = nullptr;
+};
+bool optionNext(int argc, char** argv, int* index, OptionArgument* out, std::string* why);
+// The message for a value of `option` that does not read: "--from needs a number of seconds".
+std::string optionNeeds(const ViewerOption& option);
+
+// Values. Seconds: a number not below 0. Times: seconds separated by commas. Size: WxH from
+// 16x16 to 3840x2880 (what the frame buffers and writers hold). Whole: an integer in [low, high].
+bool optionSeconds(const char* text, double* seconds);
+bool optionTimes(const char* text, std::vector<double>* times);
+bool optionSize(const char* text, int* width, int* height);
+bool optionWhole(const char* text, long low, long high, long* value);
+
+// The option block of --help: every row's label and text in two columns, text from column 18.
+std::string optionsHelp();
+
+// The rows the page offers, as a JSON array of objects: flag, argument (null for a switch),
+// key, label (null: URL only), help (the page's explanation), inverted, and min and max where
+// the entry gives a range for the value (numbers of the rows of `ranges`).
+struct OptionRange {
+  OptionId id;
+  double min, max;
+};
+std::string optionsJson(const std::vector<OptionRange>& ranges);
