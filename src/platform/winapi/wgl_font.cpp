@@ -1,8 +1,9 @@
 // Outline fonts: CreateFontA and wglUseFontOutlinesA.
 //
-// Supports: a logical font described by height, width, weight, italic and face name, matched
-// by fontconfig to an installed scalable font (a "Times New Roman" request finds a
-// metric-compatible serif); one display list per character code of the Windows-1252 code
+// Supports: a logical font described by height, width, weight, italic and face name, served by
+// a font file (font_file.h: on Linux the installed face fontconfig matches, a "Times New Roman"
+// request finding a metric-compatible serif; in the browser the page's copy of such a serif
+// family); one display list per character code of the Windows-1252 code
 // page, made of the glyph's filled front face (z 0, normal +z), its back face (z -extrusion,
 // normal -z) and the side walls between them (flat outward normals), every polygon wound
 // clockwise seen from outside the glyph, in em units: the em
@@ -15,24 +16,24 @@
 // units as the height. Glyphs are stretched horizontally (outlines and advances) by the
 // ratio of that width to the face's own average width at the requested size, as a logical
 // font with an explicit width is drawn; a width of 0 keeps the face's proportions.
-// A weight or slant that the matched face lacks is synthesised as fontconfig advises
+// A weight or slant that the matched face lacks is synthesised as the match advises
 // (embolden, oblique matrix).
 //
 // Does not support: escapement and orientation, underline and strike-out, character sets
 // other than Windows-1252, bitmap fonts, hinting; a code with no glyph in the face draws the
 // face's missing-glyph shape.
 //
-// Depends on: fontconfig (face matching), FreeType (outlines, metrics), the GLU tessellator
+// Depends on: font_file.h (face matching), FreeType (outlines, metrics), the GLU tessellator
 // (filling the front and back faces) and a current OpenGL context (display lists). The
 // font record is GdiFont (gdi_objects.h); SelectObject stores it in the DC, from which
 // wglUseFontOutlinesA reads it.
 #ifndef _WIN32
 
+#include "platform/winapi/font_file.h"
 #include "platform/winapi/gdi_objects.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -68,46 +69,6 @@ const uint16_t kCp1252High[32] = {
 unsigned long unicodeOf(unsigned code) {
   if (code >= 0x80 && code < 0xA0) return kCp1252High[code - 0x80];
   return code;
-}
-
-struct FontFile {
-  std::string path;
-  int index = 0;
-  bool embolden = false;
-  bool hasMatrix = false;
-  FcMatrix matrix;
-};
-
-// Asks fontconfig for the installed face closest to the logical font.
-bool matchFont(const GdiFont& font, FontFile* out) {
-  if (!FcInit()) return false;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, (const FcChar8*)(font.faceName.empty() ? "serif" : font.faceName.c_str()));
-  if (font.weight > 0) FcPatternAddDouble(pattern, FC_WEIGHT, FcWeightFromOpenTypeDouble(font.weight));
-  FcPatternAddInteger(pattern, FC_SLANT, font.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  if (!match) return false;
-
-  FcChar8* file = nullptr;
-  bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
-  if (found) {
-    out->path = (const char*)file;
-    FcPatternGetInteger(match, FC_INDEX, 0, &out->index);
-    FcBool embolden = FcFalse;
-    if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch) out->embolden = embolden;
-    FcMatrix* matrix = nullptr;
-    if (FcPatternGetMatrix(match, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix) {
-      out->hasMatrix = true;
-      out->matrix = *matrix;
-    }
-  }
-  FcPatternDestroy(match);
-  return found;
 }
 
 struct Point {
@@ -309,7 +270,7 @@ BOOL wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOA
   const GdiFont& font = *dc->font;
 
   FontFile file;
-  if (!matchFont(font, &file)) return FALSE;
+  if (!fontFileFor(font, &file)) return FALSE;
   FT_Library library;
   if (FT_Init_FreeType(&library)) return FALSE;
   FT_Face face;
@@ -344,10 +305,10 @@ BOOL wglUseFontOutlinesA(HDC hdc, DWORD first, DWORD count, DWORD listBase, FLOA
     walk.scaleY = 1.0 / unitsPerEm;
     walk.deviation = std::max((double)deviation, minDeviation);
     if (file.hasMatrix) {
-      walk.xx = file.matrix.xx;
-      walk.xy = file.matrix.xy;
-      walk.yx = file.matrix.yx;
-      walk.yy = file.matrix.yy;
+      walk.xx = file.xx;
+      walk.xy = file.xy;
+      walk.yx = file.yx;
+      walk.yy = file.yy;
     }
     double advance = 0.0;
     bool fillRight = true;
