@@ -6,6 +6,8 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <vector>
 
@@ -563,6 +565,111 @@ void drawBarsAndDiscard() {
   glEnd();
 }
 
+// State the callers read back (the texture loader, GLU, the text printer), one square each:
+// green where OpenGL answers as specified, red where not (named on standard error); the last
+// squares show values as colours (what GLU made of a 50 x 30 picture).
+void drawState() {
+  std::vector<bool> ok;
+  std::vector<const char*> names;
+  auto expect = [&](bool pass, const char* name) {
+    ok.push_back(pass);
+    names.push_back(name);
+    if (!pass) std::fprintf(stderr, "state: %s does not hold\n", name);
+  };
+  GLint v[4] = {0, 0, 0, 0};
+  GLfloat m[16];
+  expect(std::strtod(reinterpret_cast<const char*>(glGetString(GL_VERSION)), nullptr) >= 1.1, "GL_VERSION >= 1.1");
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, v);
+  expect(v[0] >= 1024, "GL_MAX_TEXTURE_SIZE >= 1024");
+  glGetIntegerv(GL_MATRIX_MODE, v);
+  expect(v[0] == GL_MODELVIEW, "GL_MATRIX_MODE starts GL_MODELVIEW");
+  glViewport(10, 20, 300, 200);
+  glGetIntegerv(GL_VIEWPORT, v);
+  expect(v[0] == 10 && v[1] == 20 && v[2] == 300 && v[3] == 200, "GL_VIEWPORT as set");
+  glViewport(0, 0, 640, 480);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, v);
+  expect(v[0] == 4, "GL_UNPACK_ALIGNMENT starts 4");
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 33);
+  glGetIntegerv(GL_UNPACK_ROW_LENGTH, v);
+  expect(v[0] == 33, "GL_UNPACK_ROW_LENGTH as set");
+  glPopClientAttrib();
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, v);
+  glGetIntegerv(GL_UNPACK_ROW_LENGTH, v + 1);
+  expect(v[0] == 4 && v[1] == 0, "glPopClientAttrib restores the pixel store");
+  glListBase(3);
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(200);
+  glPopAttrib();
+  glGetIntegerv(GL_LIST_BASE, v);
+  expect(v[0] == 3, "glPopAttrib(GL_LIST_BIT) restores the list base");
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glEnable(GL_CULL_FACE);
+  glFrontFace(GL_CW);
+  glPopAttrib();
+  glGetIntegerv(GL_BLEND_SRC, v);
+  glGetIntegerv(GL_BLEND_DST, v + 1);
+  glGetIntegerv(GL_FRONT_FACE, v + 2);
+  expect(!glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CULL_FACE) && v[0] == GL_ONE && v[1] == GL_ZERO && v[2] == GL_CCW,
+         "glPopAttrib restores enables, blending and winding");
+  glLoadIdentity();
+  glTranslatef(1, 2, 3);
+  glRotatef(90, 0, 0, 1);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  expect(m[12] == 1 && m[13] == 2 && m[14] == 3 && std::fabs(m[1] - 1) < 1e-6f && std::fabs(m[0]) < 1e-6f,
+         "GL_MODELVIEW_MATRIX after a translation and a rotation");
+  glLoadIdentity();
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  glPopMatrix();
+  expect(glGetError() == GL_STACK_UNDERFLOW && glGetError() == GL_NO_ERROR, "glPopMatrix underflow, then no error");
+  glEnable(GL_DEPTH_TEST);
+  expect(glIsEnabled(GL_DEPTH_TEST) == GL_TRUE, "glIsEnabled(GL_DEPTH_TEST)");
+  glDisable(GL_DEPTH_TEST);
+  GLuint lists = glGenLists(2);
+  expect(lists != 0 && glIsList(lists) && glIsList(lists + 1), "glGenLists names lists");
+  glDeleteLists(lists, 2);
+  expect(!glIsList(lists), "glDeleteLists frees them");
+  GLboolean doubleBuffered = GL_FALSE;
+  glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+  GLint depthBits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  expect(depthBits >= 16, "GL_DEPTH_BITS >= 16");
+  // What GLU made of a 50 x 30 picture, and the proxy it asked.
+  glEnable(GL_TEXTURE_2D);
+  makeTexture(50, 30, 0);
+  GLint w = 0, h = 0, w1 = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &w1);
+  glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 3, 1 << 20, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  GLint proxy = -1;
+  glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxy);
+  expect(proxy == 0, "a proxy too large to fit is width 0");
+  glDisable(GL_TEXTURE_2D);
+  expect(glGetError() == GL_NO_ERROR, "no error on the way");
+
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, 640, 0, 480, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  auto square = [](int i, float r, float g, float b) {
+    float x = 20.0f + (i % 10) * 60.0f, y = 400.0f - (i / 10) * 60.0f;
+    glColor3f(r, g, b);
+    glBegin(GL_QUADS);
+    glVertex2f(x, y); glVertex2f(x + 50, y); glVertex2f(x + 50, y + 50); glVertex2f(x, y + 50);
+    glEnd();
+  };
+  for (size_t i = 0; i < ok.size(); ++i) square(int(i), ok[i] ? 0.0f : 1.0f, ok[i] ? 1.0f : 0.0f, 0);
+  square(20, w / 256.0f, h / 256.0f, w1 / 256.0f);
+}
+
 }  // namespace
 
 const GlCase kGlCases[] = {
@@ -574,5 +681,6 @@ const GlCase kGlCases[] = {
     {"lines", 640, 480, drawLines, false},
     {"viewports", 1024, 768, drawViewports, false},
     {"bars", 800, 480, drawBarsAndDiscard, true},
+    {"state", 640, 480, drawState, false},
 };
 const int kGlCaseCount = sizeof kGlCases / sizeof kGlCases[0];

@@ -12,6 +12,7 @@
 // names are this folder's OpenGL 1.1 functions), a current WebGL 2 context.
 #include "platform/webgl/webgl_device.h"
 
+#include <emscripten/html5.h>
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>
 
@@ -76,6 +77,9 @@ out vec4 fragment;
 void main() { fragment = vec4(texture(picture, vTexCoord).rgb, 1.0); }
 )";
 
+// The context the device was made on: nothing is sent to WebGL while another one, or none, is
+// current (the show's calls after wglDeleteContext fail without effect).
+EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_owner = 0;
 GLuint g_colourProgram = 0, g_textureProgram = 0, g_presentProgram = 0;
 GLuint g_vertexArray = 0, g_vertexBuffer = 0, g_indexBuffer = 0;
 GLuint g_framebuffer = 0, g_colourTexture = 0, g_depthStencil = 0;
@@ -212,13 +216,15 @@ void drawRectangle(float x0, float y0, float x1, float y1, float s0, float t0, f
   emscripten_glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
 }
 
+bool usable() { return g_framebuffer && g_owner && emscripten_webgl_get_current_context() == g_owner; }
+
 }  // namespace
 
 bool deviceInit(std::string* why) {
   std::string reason;
   if (!why) why = &reason;
-  const char* version = reinterpret_cast<const char*>(emscripten_glGetString(GL_VERSION));
-  if (!version) {
+  g_owner = emscripten_webgl_get_current_context();
+  if (!g_owner) {
     *why = "no WebGL context is current";
     return false;
   }
@@ -253,6 +259,10 @@ bool deviceInit(std::string* why) {
 }
 
 bool devicePictureSize(int width, int height, std::string* why) {
+  if (!g_owner || emscripten_webgl_get_current_context() != g_owner) {
+    if (why) *why = "the picture's WebGL context is not current";
+    return false;
+  }
   if (g_framebuffer) {
     emscripten_glBindFramebuffer(GL_FRAMEBUFFER, 0);
     emscripten_glDeleteFramebuffers(1, &g_framebuffer);
@@ -304,7 +314,7 @@ int deviceMaxRenderbufferSize() { return g_maxRenderbuffer; }
 
 void deviceDraw(const DrawState& state, const Vertex* vertices, uint32_t vertexCount, const uint32_t* indices,
                 uint32_t indexCount) {
-  if (!g_framebuffer || indexCount == 0) return;
+  if (indexCount == 0 || !usable()) return;
   apply(state);
   if (state.texture) {
     useProgram(g_textureProgram);
@@ -319,7 +329,7 @@ void deviceDraw(const DrawState& state, const Vertex* vertices, uint32_t vertexC
 
 void deviceClear(bool color, bool depth, bool stencil, const float rgba[4], float depthValue, int stencilValue,
                  bool scissor, const int scissorBox[4], const bool colorMask[4], bool depthMask) {
-  if (!g_framebuffer) return;
+  if (!usable()) return;
   DrawState s = g_applied.state;
   s.scissor = scissor;
   for (int i = 0; i < 4; ++i) {
@@ -345,24 +355,27 @@ void deviceClear(bool color, bool depth, bool stencil, const float rgba[4], floa
 }
 
 uint32_t deviceTextureCreate() {
+  if (!usable()) return 0;
   GLuint texture = 0;
   emscripten_glGenTextures(1, &texture);
   return texture;
 }
 
 void deviceTextureDelete(uint32_t texture) {
-  if (!texture) return;
+  if (!texture || !usable()) return;
   if (g_applied.texture == texture) g_applied.texture = 0;
   emscripten_glDeleteTextures(1, &texture);
 }
 
 void deviceTextureImage(uint32_t texture, int level, bool alpha, int width, int height, const unsigned char* pixels) {
+  if (!usable()) return;
   bindTexture(texture);
   emscripten_glTexImage2D(GL_TEXTURE_2D, level, alpha ? GL_RGBA8 : GL_RGB8, width, height, 0, alpha ? GL_RGBA : GL_RGB,
                           GL_UNSIGNED_BYTE, pixels);
 }
 
 void deviceTextureParameters(uint32_t texture, uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
+  if (!usable()) return;
   bindTexture(texture);
   emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
   emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
@@ -371,7 +384,7 @@ void deviceTextureParameters(uint32_t texture, uint32_t minFilter, uint32_t magF
 }
 
 void devicePresent(int canvasWidth, int canvasHeight, const int picture[4], const int to[4]) {
-  if (!g_framebuffer || canvasWidth <= 0 || canvasHeight <= 0) return;
+  if (!usable() || canvasWidth <= 0 || canvasHeight <= 0) return;
   DrawState s;
   s.viewport[0] = 0;
   s.viewport[1] = 0;
@@ -393,12 +406,12 @@ void devicePresent(int canvasWidth, int canvasHeight, const int picture[4], cons
 }
 
 void deviceRead(unsigned char* rgba) {
-  if (!g_framebuffer) return;
+  if (!usable()) return;
   emscripten_glReadPixels(0, 0, g_width, g_height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
 void deviceDrawPixels(const float to[4], int width, int height, const unsigned char* rgb, int rowPixels) {
-  if (!g_framebuffer || width <= 0 || height <= 0 || to[2] <= to[0] || to[3] <= to[1]) return;
+  if (!usable() || width <= 0 || height <= 0 || to[2] <= to[0] || to[3] <= to[1]) return;
   DrawState saved = g_applied.state;
   bool known = g_applied.known;
   GLuint texture = deviceTextureCreate();
@@ -420,6 +433,8 @@ void deviceDrawPixels(const float to[4], int width, int height, const unsigned c
   if (known) apply(saved);
 }
 
-void deviceFinish() { emscripten_glFinish(); }
+void deviceFinish() {
+  if (usable()) emscripten_glFinish();
+}
 
 }  // namespace webgl
