@@ -1,6 +1,6 @@
 // GDI objects shared by the platform backends: device contexts, bitmaps and fonts.
 // A handle (HDC, HGDIOBJ) is a pointer to one of these records.
-// Use: gdi_objects.cpp makes and selects them, gdi_bitmap_linux.cpp loads and copies bitmaps,
+// Use: gdi_objects.cpp makes and selects them, gdi_bitmap*.cpp load and copy bitmaps,
 // wgl_font.cpp turns fonts into outlines, window.cpp owns the window's own DC.
 #pragma once
 
@@ -45,6 +45,14 @@ inline HDC toHdc(GdiDc* dc) { return reinterpret_cast<HDC>(dc); }
 inline GdiObject* toObject(HGDIOBJ object) { return reinterpret_cast<GdiObject*>(object); }
 inline HGDIOBJ toHandle(GdiObject* object) { return reinterpret_cast<HGDIOBJ>(object); }
 
-// Copies `width` x `height` RGB pixels (top row first) to the current GL drawable with their
-// top-left corner at window pixel (x, y), leaving every GL state as it was (gdi_bitmap_linux.cpp).
+// The largest bitmap LoadImageA makes.
+const int kBitmapMaxSide = 16384;
+const int kBitmapMaxPixels = 16 * 1024 * 1024;
+
+// The platform's part of the bitmap (gdi_bitmap_linux.cpp, gdi_bitmap_web.cpp).
+// Decodes a bitmap file whose header gdi_bitmap.cpp has checked into `bitmap`; false if it
+// cannot be read.
+bool decodeBitmapFile(const char* name, GdiBitmap* bitmap);
+// Copies `width` x `height` RGB pixels (top row first) to the window with their top-left corner
+// at window pixel (x, y), at once and leaving every GL state as it was.
 void blitRgbToScreen(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels);
