@@ -76,7 +76,6 @@
         if (playing && ks.state === 'loading') {
           setState('playing');
           $('#ks-loading').textContent = '';
-          if (state.audioContext) ks.audio = state.audioContext.state === 'running' ? 'running' : 'none';
         }
       },
       ksMessageBox(caption, text) {
@@ -291,10 +290,10 @@
     if (module && module.ksCapturedFrames) window.ksCaptured = module.ksCapturedFrames;
     if (state.choices && state.choices.at && !window.ksCaptured) window.ksCaptured = [];
     if (state.choices && state.choices.bench) window.ksBench = state.stdout.join('\n');
-    if (state.audioContext) {
-      if (ks.audio === 'running') ks.audio = 'stopped';
-      state.audioContext.close().catch(() => {});
-    }
+    // The sound output keeps ks.audio ("running" while it plays); whatever it left, it ends here.
+    if (module && module.ksAudioStop) module.ksAudioStop();
+    if (ks.audio === 'running') ks.audio = 'stopped';
+    if (state.audioContext) state.audioContext.close().catch(() => {});
     if ($('#ks-box').open) $('#ks-box').close();
     // Looping plays the whole show again from its beginning, unless a person ended it.
     const endedByUser = module && module.ksEndedByUser;
@@ -393,6 +392,8 @@
       console.error('kelvo-strand: ' + error.message);
       status('The show does not load here: ' + error.message);
     });
+  if (!document.createElement('canvas').getContext('webgl2'))
+    status('This browser offers the page no WebGL 2: the show cannot draw here.');
   $('#ks-start').focus();
   if (truthy(params.get('autostart') || '0')) start(false, null);
 })();
