@@ -1,6 +1,6 @@
 // The benchmark's record of a virtual-time run (bench.cpp): the cost of every paint, the pace
 // of the run, the renderer, and the report made of them.
-// Use: the run (run.cpp) calls benchRecordRenderer when the context is made, benchRecordPaint
+// Use: the run (run_linux.cpp) calls benchRecordRenderer when the context is made, benchRecordPaint
 // after every paint and benchRecordEnd when the window goes; benchPrintReport prints the
 // summary on standard output afterwards. The report's rows are the show's schedule windows
 // (timeline/frame.h), so they follow the schedule.

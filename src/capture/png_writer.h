@@ -1,4 +1,4 @@
-// PNG files of captured frames (png_writer.cpp).
+// PNG files of captured frames (png_writer_linux.cpp).
 // Use: writePng(path, pixels, ...) from any thread; each call writes one whole file.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Virtual-time runs (run.cpp): the show drawn offscreen against a music position that moves one
+// Virtual-time runs (run_linux.cpp): the show drawn offscreen against a music position that moves one
 // frame step per timer tick, its frames captured (PNG files or a video with the music) or its
 // paints timed (the benchmark). It drives the headless backend through HeadlessRun.
 // Use: the process entry enables virtual time, calls virtualRunStart (which attaches the run to

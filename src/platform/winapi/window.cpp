@@ -6,7 +6,8 @@
 // DefWindowProcA turning Alt+F4 (WM_SYSKEYDOWN) into WM_SYSCOMMAND SC_CLOSE and that into
 // WM_CLOSE, which destroys the window.
 // Does not support: child windows, several timers, message filters, sent messages across threads.
-// Depends on the native backend chosen by the process entry (sdl_backend_linux.cpp, headless_backend_linux.cpp).
+// Depends on the native backend chosen by the process entry (default_backend_*.cpp: the one it
+// starts with).
 #include <time.h>
 
 #include <chrono>
@@ -18,9 +19,6 @@
 
 #include "platform/winapi/backend.h"
 #include "platform/winapi/gdi_objects.h"
-#include "platform/winapi/sdl_backend.h"
-
-const NativeBackend* g_nativeBackend = &g_sdlBackend;
 
 namespace {
 struct Window {

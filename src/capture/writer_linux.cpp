@@ -2,7 +2,7 @@
 // Supports: PNG directories (one file a frame, written by several threads at once) and the video
 // pipe (one thread, frames in the order they were drawn); a failed write stops further frames.
 // Does not support: several outputs at once, restarting after captureWriterFinish.
-// Depends on std::thread, png_writer.cpp and video_pipe.cpp.
+// Depends on std::thread, png_writer_linux.cpp and video_pipe_linux.cpp.
 #include "capture/writer.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 // (rewritten in place on a terminal, whole lines now and then in a log); the cost of each paint
 // for the benchmark (bench.cpp).
 // Does not support: live runs, several outputs at once. Depends on the headless backend,
-// offscreen.cpp (readback), writer.cpp (threads, libpng), video_pipe.cpp (ffmpeg) and the
+// offscreen.cpp (readback), writer_linux.cpp (threads, libpng), video_pipe_linux.cpp (ffmpeg) and the
 // show's facts: its end, its music file and its frame step.
 #include "capture/run.h"
 

@@ -1,0 +1,132 @@
+// The page's process entry: the page calls main with the viewer's choices as argv (the flags of
+// the options table, platform/options), and this reads them as the Linux entry reads its
+// command line, chooses the canvas backend and hands over to WinMain. A live run plays on the
+// page's canvas (sharp, from a second of the music, with an audio offset); the page's `at` and
+// `bench` run against virtual time as --capture --at and --bench do: the chosen frames handed
+// back to the page, or the benchmark's report on standard output.
+// The page's own choices (full screen or in the page, playing again) are the page's: their
+// flags are accepted and change nothing here. Options the page does not offer end the run with
+// a line on standard error and status 2.
+// The page reads the table itself through ksOptionsJson().
+#include <emscripten.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ks_build_config.h"
+#include "capture/bench.h"
+#include "platform/options/options.h"
+#include "platform/sound/heard_clock.h"
+#include "platform/time/virtual_time.h"
+#include "platform/wall_clock.h"
+#include "platform/win32.h"
+#include "platform/winapi/backend.h"
+#include "platform/winapi/canvas_backend_web.h"
+#include "timeline/frame.h"
+
+// The options the page offers, as JSON (optionsJson), with the ranges of their numbers.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* ksOptionsJson() {
+  static const std::string json = optionsJson({
+      {OptionId::From, 0.0, kShowEndSeconds},
+      {OptionId::AudioOffset, static_cast<double>(-kAudioOffsetLimitMs), static_cast<double>(kAudioOffsetLimitMs)},
+  });
+  return json.c_str();
+}
+
+namespace {
+int refuse(const std::string& why) {
+  std::fprintf(stderr, "kelvo-strand: %s\n", why.c_str());
+  return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  double launched = platformWallSeconds();
+  bool sharp = false;
+  bool bench = false;
+  bool fromGiven = false;
+  bool offsetGiven = false;
+  double from = 0.0;
+  std::vector<double> at;
+  int frameWidth = 0, frameHeight = 0;
+  for (int i = 1; i < argc; ++i) {
+    OptionArgument read;
+    std::string why;
+    if (!optionNext(argc, argv, &i, &read, &why)) return refuse(why);
+    const ViewerOption& option = *read.option;
+    const char* value = read.value;
+    switch (option.id) {
+      case OptionId::Windowed:
+      case OptionId::Loop:
+        break;  // the page's: in the page or full screen, and playing again
+      case OptionId::FullResolution:
+        sharp = true;
+        break;
+      case OptionId::AudioOffset: {
+        int ms = 0;
+        if (!audioOffsetParse(value, &ms, &why)) return refuse(std::string(option.flag) + " " + value + " " + why);
+        audioOffsetSetMs(ms);
+        offsetGiven = true;
+        break;
+      }
+      case OptionId::From:
+        if (!optionSeconds(value, &from)) return refuse(optionNeeds(option));
+        fromGiven = true;
+        break;
+      case OptionId::At:
+        if (!optionTimes(value, &at)) return refuse(optionNeeds(option));
+        break;
+      case OptionId::Size:
+        if (!optionSize(value, &frameWidth, &frameHeight)) return refuse(optionNeeds(option));
+        break;
+      case OptionId::Bench:
+        bench = true;
+        break;
+      case OptionId::Version:
+        std::puts("kelvo-strand " KS_VERSION);
+        return 0;
+      default:
+        return refuse(std::string(option.flag) + " is not offered in the page");
+    }
+  }
+  bool virtualRun = bench || !at.empty();
+  char afterEnd[96];
+  std::snprintf(afterEnd, sizeof(afterEnd), "names a time after the end of the show (%g s)", kShowEndSeconds);
+  if (bench && !at.empty()) return refuse("--at and --bench do not go together");
+  if (fromGiven && virtualRun) return refuse("--from is for live play, not --at or --bench");
+  if (sharp && virtualRun) return refuse("--full-resolution is for live play (--size gives --at and --bench their size)");
+  if (offsetGiven && virtualRun) return refuse("--audio-offset is for live play");
+  if (frameWidth && !virtualRun) return refuse("--size goes with --at or --bench");
+  for (double seconds : at)
+    if (seconds > kShowEndSeconds) return refuse(std::string("--at ") + afterEnd);
+  if (from > kShowEndSeconds) return refuse(std::string("--from ") + afterEnd);
+
+  CanvasOptions options;
+  options.sharp = sharp;
+  options.fromSeconds = from;
+  options.virtualTime = virtualRun;
+  options.atSeconds = at;
+  options.bench = bench;
+  if (bench) options.benchHooks = {benchRecordRenderer, benchRecordPaint, benchRecordEnd};
+  options.frameWidth = frameWidth;
+  options.frameHeight = frameHeight;
+  if (virtualRun) {
+    virtualTimeEnable();
+    wallClockPinUnlessSet("12:34:56");  // the frames of the Linux captures of the same times
+  }
+  canvasBackendConfigure(options);
+  g_nativeBackend = &g_canvasBackend;
+
+  // The page put the data under /data; the show reads data/ under the working directory.
+  int status = WinMain(nullptr, nullptr, argv[0], SW_SHOW);
+  if (bench) {
+    double firstPaint = platformFirstPaintSeconds();
+    if (firstPaint > 0.0) std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n",
+                                      (firstPaint - launched) * 1000.0);
+    benchPrintReport();
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+  return status;
+}
