@@ -73,3 +73,68 @@ press() {
   xdotool windowactivate --sync "$window" >/dev/null 2>&1 || xdotool windowfocus --sync "$window"
   xdotool key --clearmodifiers --delay 100 "$@"
 }
+
+# How far a live run really got, read from its clock trace: the program, started with
+# KS_CLOCK_TRACE=1, writes "clock: music M s at R s, frame F" to standard error at the first
+# frame of each whole second of music (M the music position it read, R the real time since its
+# first reading, F the frames it has drawn). Its standard error is in $CLOCK_TRACE ($WORK/stderr
+# unless set). A busy machine draws fewer frames, each advancing the show's motion one step, so
+# the checks judge a picture by the frames drawn, and the clock by the trace alone.
+clock_lines() { grep -c '^clock: music' "${CLOCK_TRACE:-$WORK/stderr}"; }
+# The trace's line $1 (1 = the first, default the last) as "M R F".
+clock_line() {
+  grep '^clock: music' "${CLOCK_TRACE:-$WORK/stderr}" | sed -n "${1:-\$}p" | awk '{print $3, $6, $9}'
+}
+# Waits up to $1 seconds (default 90) for the music to start, as the trace's first line says
+# (no picture is grabbed meanwhile, which costs a busy machine dearly). Fails when the program
+# ends or the music never starts. PID names the program (under Wine: the wine process).
+wait_music_start() {
+  local steps=$(( ${1:-90} * 20 ))
+  for _ in $(seq "$steps"); do
+    [ "$(clock_lines)" -gt 0 ] && return
+    kill -0 "$PID" 2>/dev/null || { cat "${CLOCK_TRACE:-$WORK/stderr}" >&2; fail "the show ended before its music started"; }
+    sleep 0.05
+  done
+  cat "${CLOCK_TRACE:-$WORK/stderr}" >&2
+  fail "the music did not start within ${1:-90} s"
+}
+# Waits until the program has read a music position of at least $1 seconds (a whole number),
+# by its trace; fails when it ends first or its clock has not got there in twice the time.
+wait_music() {
+  local until=$(( $(date +%s) + 2 * $1 + 10 )) music
+  while :; do
+    music=$(clock_line | cut -d' ' -f1)
+    is "${music:-0}" ">=" "$1" && return
+    kill -0 "$PID" 2>/dev/null || { cat "${CLOCK_TRACE:-$WORK/stderr}" >&2; fail "the show ended before $1 s of music"; }
+    [ "$(date +%s)" -lt "$until" ] || fail "the music did not reach $1 s (its clock read ${music:-nothing})"
+    sleep 0.05
+  done
+}
+# The frames drawn and the music played around a moment: `drawn_since_mark` before it sets
+# DRAWN_FROM and MUSIC_FROM from the trace's last line (bounds below), `drawn_until_mark` after
+# it sets DRAWN_TO and MUSIC_TO from the first line written after it (bounds above; waited for
+# up to 5 s).
+drawn_since_mark() {
+  MARK_LINES=$(clock_lines)
+  [ "$MARK_LINES" -gt 0 ] || fail "no clock trace yet (the music has not started)"
+  read -r MUSIC_FROM _ DRAWN_FROM <<<"$(clock_line "$MARK_LINES")"
+}
+drawn_until_mark() {
+  local lines
+  lines=$(clock_lines)
+  for _ in $(seq 100); do [ "$(clock_lines)" -gt "$lines" ] && break; sleep 0.05; done
+  [ "$(clock_lines)" -gt "$lines" ] || fail "the clock trace stopped: no frame read a new second of music within 5 s"
+  read -r MUSIC_TO _ DRAWN_TO <<<"$(clock_line $((lines + 1)))"
+}
+# The music kept real time: it reached at least $1 s, and from the trace's first line to its
+# last it advanced as much as real time did, within 10 % (the silent output counts real time;
+# a device plays at its own rate). Prints the measures.
+clock_kept_time() {
+  local first last
+  first=$(clock_line 1) last=$(clock_line)
+  echo "clock: from music $(cut -d' ' -f1 <<<"$first") s to $(cut -d' ' -f1 <<<"$last") s in" \
+    "$(awk '{print $2}' <<<"$last") s of real time, $(awk '{print $3}' <<<"$last") frames drawn"
+  awk -v a="$first" -v b="$last" -v reached="$1" 'BEGIN { split(a, x, " "); split(b, y, " ")
+      music = y[1] - x[1]; real = y[2] - x[2]
+      exit !(y[1] >= reached && real > 0 && music / real >= 0.9 && music / real <= 1.1) }'
+}

@@ -77,15 +77,81 @@ same_scene() {
   is "$hist" "<=" 0.45 && is "$region" "<=" 35
 }
 
-# The capture frame at music second $1 as $WORK/capture-$1.png (a virtual-time run in $WORK).
+# The capture frame at music second $1 as $WORK/capture-$1.png (a virtual-time run of $BIN in
+# $WORK, which holds the data).
 capture_frame() {
-  local frame
-  (cd "$WORK" && KS_FIXED_TIME=12:34:56 "$BIN" --capture "cap-$1" --at "$1" >/dev/null 2>"cap-$1.log") ||
-    { cat "$WORK/cap-$1.log" >&2; fail "the capture at $1 s failed"; }
-  frame=$(ls "$WORK/cap-$1"/frame-*.png | head -1)
-  [ -f "$frame" ] || fail "the capture at $1 s wrote no frame"
-  mv "$frame" "$WORK/capture-$1.png"
+  capture_frames "$WORK/cap-$1" "$1" "$WORK"
+  mv "$(ls "$WORK/cap-$1"/frame-*.png | head -1)" "$WORK/capture-$1.png"
 }
+# The capture frames at music seconds $2 (comma-separated) into directory $1: one virtual-time
+# run of $BIN from directory $3 (default $WORK/capture-home, where $DATA is linked as data/).
+capture_frames() {
+  local home=${3:-$WORK/capture-home}
+  if [ -z "${3:-}" ]; then mkdir -p "$home" && ln -sfn "$(realpath -m "$DATA")" "$home/data"; fi
+  (cd "$home" && KS_FIXED_TIME=12:34:56 "$BIN" --capture "$1" --at "$2" >/dev/null 2>"$1.log") ||
+    { cat "$1.log" >&2; fail "the capture at $2 s failed"; }
+  ls "$1"/frame-*.png >/dev/null 2>&1 || fail "the capture at $2 s wrote no frame"
+}
+
+# Screenshots judged by the frames the program really drew (its clock trace, checks.sh): `shoot
+# NAME [W H X Y]` grabs the screen area into $WORK/NAME.png and notes the frames drawn around it;
+# once the run is over, `capture_shots` draws the capture frames of those numbers of frames (one
+# virtual-time run for all shots), and `judge_shot NAME LABEL` compares the screenshot with the
+# closest of them by regions (same_scene; the picture may be given as a third argument, say a
+# crop of the screenshot) and prints the frame and its measures (BEST, BEST_MS); `shot_music
+# NAME` gives the music played meanwhile, for what the schedule shows by the music's time.
+# Frame F of a run that started its music at M1 with frame F1 shows the motion of the capture
+# frame at M1 + (F - F1) x 40 ms; the window allows half a second before the frames drawn and a
+# second after (a scene drawn only part of the time lags the frame count by up to a second).
+SHOTS_NOTED=""
+shoot() {
+  local name=$1
+  shift
+  drawn_since_mark
+  grab "$WORK/$name.png" "$@"
+  drawn_until_mark
+  SHOTS_NOTED="$SHOTS_NOTED $name:$DRAWN_FROM:$DRAWN_TO:$MUSIC_FROM:$MUSIC_TO"
+}
+# The music played while screenshot $1 was taken, at least and at most: "FROM TO" (seconds).
+shot_music() { tr ' ' '\n' <<<"$SHOTS_NOTED" | grep "^$1:" | awk -F: '{print $4, $5}'; }
+shot_window_ms() {  # NAME -> "FROM TO" in music milliseconds, multiples of 40
+  local entry first
+  entry=$(tr ' ' '\n' <<<"$SHOTS_NOTED" | grep "^$1:") || fail "no screenshot $1 was noted"
+  first=$(clock_line 1)
+  awk -v e="$entry" -v f="$first" 'BEGIN { split(e, s, ":"); split(f, c, " ")
+      start = int(c[1] * 25 + 0.5) - c[3]
+      lo = start + s[2] - 12; hi = start + s[3] + 25; if (lo < 0) lo = 0
+      print lo * 40, hi * 40 }'
+}
+capture_shots() {
+  local name times="" window
+  for name in $(tr ' ' '\n' <<<"$SHOTS_NOTED" | cut -d: -f1); do
+    window=$(shot_window_ms "$name")
+    times="$times$(awk -v w="$window" 'BEGIN { split(w, b, " "); for (ms = b[1]; ms <= b[2]; ms += 160) printf ",%.2f", ms / 1000 }')"
+  done
+  rm -rf "$WORK/shot-frames"
+  capture_frames "$WORK/shot-frames" "${times#,}"
+}
+judge_shot() {
+  local window from to frame number distance d shot picture=${3:-$WORK/$1.png}
+  window=$(shot_window_ms "$1")
+  from=${window% *} to=${window#* }
+  shot=$(rgb_bytes "$picture" 8:6)
+  BEST="" BEST_MS="" distance=256
+  for frame in "$WORK"/shot-frames/frame-*.png; do
+    number=$(basename "$frame" .png)
+    number=$((10#${number#frame-} * 40))
+    [ "$number" -ge "$from" ] && [ "$number" -le "$to" ] || continue
+    d=$( { echo "$shot"; rgb_bytes "$frame" 8:6; echo; } |
+      awk 'NR == 1 { n = split($0, a, " ") } NR == 2 { split($0, b, " ") }
+        END { d = 0; for (i = 1; i <= n; i++) { x = a[i] - b[i]; d += x < 0 ? -x : x } printf "%.1f", d / n }')
+    is "$d" "<" "$distance" && { BEST=$frame BEST_MS=$number distance=$d; }
+  done
+  [ -n "$BEST" ] || fail "$2: no capture frame between $from and $to ms"
+  echo "$2: frames drawn put it at $from to $to ms of motion; the closest capture frame is the one at $BEST_MS ms"
+  same_scene "$picture" "$BEST" "$2"
+}
+
 # The detail a picture has beyond 640x480: the mean grey difference (0 to 255) between the
 # WIDTHxHEIGHT crop at X,Y of $1 and that crop reduced to 640x480 and enlarged again.
 detail() {

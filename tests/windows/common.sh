@@ -4,7 +4,7 @@
 #   SCRIPT ZIP WINE_DIR [LINUX_PROGRAM LINUX_DATA]
 #
 # ZIP is the package tools/windows/build.sh wrote; WINE_DIR holds the Wine prefix that prefix.sh
-# made. Each check unpacks the package into a scratch directory and plays it from there, as a
+# made; the Linux program and its data, where given, draw the reference frames ($BIN, $DATA). Each check unpacks the package into a scratch directory and plays it from there, as a
 # person would after copying it to a Windows machine.
 #
 # CTest runs each check through the end-to-end guard (tests/e2e/guard.sh), which bounds it in
@@ -17,6 +17,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../support/pictures.sh"
 # (Paths made absolute: the checks run programs from other directories.)
 ZIP="$(realpath -m "$1")"
 WINE_DIR="$(realpath -m "$2")"
+BIN="" DATA=""
+[ $# -lt 4 ] || { BIN="$(realpath -m "$3")" DATA="$(realpath -m "$4")"; }
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEPREFIX="$WINE_DIR/prefix"
@@ -70,12 +72,12 @@ no_sound_device() {
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winepulse.drv,winealsa.drv,wineoss.drv=d"
 }
 
-# Starts the show from its folder; sets PID, output in $WORK/stderr.
+# Starts the show from its folder with its clock trace (checks.sh); sets PID, output in
+# $WORK/stderr.
 start_show() {
-  (cd "$GAME" && exec "$WINE" kelvo-strand.exe >"$WORK/stdout" 2>"$WORK/stderr") &
+  (cd "$GAME" && KS_CLOCK_TRACE=1 exec "$WINE" kelvo-strand.exe >"$WORK/stdout" 2>"$WORK/stderr") &
   PID=$!
 }
-
 
 # The sliding panels' black lettering: the share of near-black pixels (grey below 16) in the
 # column x 352-607 where the panels come to rest.
@@ -83,43 +85,20 @@ panel_ink() {
   ffmpeg -loglevel error -i "$1" -vf crop=256:480:352:0,format=gray -f rawvideo - | od -An -v -tu1 |
     awk '{ for (i = 1; i <= NF; i++) { n++; if ($i < 16) d++ } } END { printf "%.3f", d / n }'
 }
-
-# Draws the Linux program's frames at music times "$@" (seconds) into $WORK/linux-T.png.
-linux_frames() {
-  local bin data t frame
-  bin=$(realpath -m "$1") data=$(realpath -m "$2")
-  shift 2
-  mkdir -p "$WORK/linux"
-  ln -sfn "$data" "$WORK/linux/data"
-  for t in "$@"; do
-    (cd "$WORK/linux" && "$bin" --capture "cap-$t" --from "$t" --to "$t" >/dev/null 2>"cap-$t.log") ||
-      { cat "$WORK/linux/cap-$t.log" >&2; fail "the Linux capture at $t s failed"; }
-    frame=$(ls "$WORK/linux/cap-$t"/frame-*.png | head -1)
-    [ -f "$frame" ] || fail "the Linux capture at $t s wrote no frame"
-    mv "$frame" "$WORK/linux-$t.png"
-  done
-}
-
-# Waits up to $1 seconds for the first drawn frame of the show: the screen is black (with the
-# loading picture) until the music plays, and the first frames after 0.1 s are bright with the
-# white fade. Sets MUSIC_START (date +%s%N) to the moment it was seen.
-wait_music_start() {
-  local until=$(($(date +%s) + $1)) b
-  while [ "$(date +%s)" -lt "$until" ]; do
-    kill -0 "$PID" 2>/dev/null || { cat "$WORK/stderr" >&2; fail "the show ended before it drew a frame"; }
-    grab "$WORK/poll.png"
-    b=$(brightness "$WORK/poll.png")
-    if [ "${b:-0}" -ge 20 ]; then
-      MUSIC_START=$(date +%s%N)
-      return
-    fi
-    sleep 0.1
-  done
-  cat "$WORK/stderr" >&2
-  fail "no frame drawn within $1 s (the music clock never passed 0.1 s)"
-}
-# Sleeps until $1 seconds after MUSIC_START.
-sleep_until_music() {
-  sleep "$(awk -v s="$1" -v start="$MUSIC_START" -v now="$(date +%s%N)" \
-    'BEGIN { d = (start + s * 1e9 - now) / 1e9; printf "%.3f", d < 0 ? 0 : d }')"
+# The panels in screenshot $1 (NAME.png, taken with `shoot NAME`) as the schedule has them for
+# the music played meanwhile: they appear at 11, 12 and 13 s and stay at rest until 15 s (the
+# slide off starts at 15.5 s), multiplying the picture under them by their lettering, whose
+# near-black share is 0.08-0.12 with them and 0.002-0.04 without (measured on Linux frames).
+panels_as_scheduled() {
+  local ink music
+  ink=$(panel_ink "$WORK/$1.png") music=$(shot_music "$1")
+  echo "  panel ink $ink, music ${music% *} to ${music#* } s"
+  if is "${music#* }" "<" 11; then
+    is "$ink" "<" 0.06 || { echo "  panels before 11 s"; return 1; }
+  elif is "${music% *}" ">=" 13 && is "${music#* }" "<=" 15.5; then
+    is "$ink" ">=" 0.06 || { echo "  no panels between 13 and 15 s"; return 1; }
+  else
+    echo "  taken while the panels came or went: the check needs a screenshot before 11 s or at 13 to 15 s"
+    return 1
+  fi
 }

@@ -10,14 +10,17 @@
 // position the listener had reached, on the new default device or else on the silent output,
 // the position held still meanwhile (one line on standard error). With virtual time
 // (virtual_time.h) no device is opened and every open stream reports the position set by the run.
+// A trace of the positions read live, for checks, on request (KS_CLOCK_TRACE).
 // Does not support: samples, channels other than "any free one", 8-bit or mono output (the
 // FSOUND_8BITS and FSOUND_MONO mode bits only describe the wanted sample format; the stream is
 // always played at full quality), memory streams, files mpg123 cannot decode (no stream).
 // Depends on libmpg123 and an audio output backend.
 #include <mpg123.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -40,6 +43,8 @@ struct FSOUND_STREAM {
   int startMs = 0;            // the track position it started from (live start part-way)
   int lastReportedMs = 0;
   bool endReported = false;
+  int reads = 0;           // positions read while it plays live: one a frame of the show
+  int tracedSecond = -1;   // the last whole second of music traced (KS_CLOCK_TRACE)
 };
 
 namespace {
@@ -154,6 +159,23 @@ void moveToAnotherOutput() {
 }
 
 // Once the position has passed the end of the track: one line, the first time.
+// With KS_CLOCK_TRACE set (not "0"), a line on standard error at the first read of each whole
+// second of music: the position read, the real time since the first read, and how many reads
+// (frames of the show) there were. Checks read from it how far a live run really got.
+void traceClock(FSOUND_STREAM* stream, int positionMs) {
+  static const bool wanted = [] {
+    const char* value = std::getenv("KS_CLOCK_TRACE");
+    return value && *value && std::strcmp(value, "0") != 0;
+  }();
+  if (!wanted) return;
+  static const auto first = std::chrono::steady_clock::now();
+  stream->reads++;
+  if (positionMs / 1000 == stream->tracedSecond) return;
+  stream->tracedSecond = positionMs / 1000;
+  double real = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
+  std::fprintf(stderr, "clock: music %.3f s at %.3f s, frame %d\n", positionMs * 0.001, real, stream->reads);
+}
+
 void reportEnd(FSOUND_STREAM* stream, int positionMs) {
   if (stream->endReported || stream->endFrame < 0 || positionMs < msOfFrames(stream->endFrame)) return;
   stream->endReported = true;
@@ -259,6 +281,7 @@ int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
   int ms = stream->startMs + offsetPositionMs(heard > 0 ? msOfFrames(heard) : 0, audioOffsetMs());
   if (ms < stream->lastReportedMs) ms = stream->lastReportedMs;
   stream->lastReportedMs = ms;
+  traceClock(stream, ms);
   g_output->lock();  // the end is found on the output's thread
   reportEnd(stream, ms);
   g_output->unlock();
