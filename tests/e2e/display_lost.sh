@@ -4,9 +4,12 @@
 # connection.
 source "$(dirname "$0")/common.sh"
 cd "$WORK"
-# An X server of this script's own, since it is the one that goes away.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+# An X server of this script's own, since it is the one that goes away. It never resets (as in
+# need_display: SDL's probing connection closing could otherwise reset it under the show), and
+# goes with the script however it ends.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
 server=$!
+trap 'kill -9 $server 2>/dev/null; rm -rf "$WORK"' EXIT
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
 [ -s "$WORK/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$WORK/display")"
