@@ -14,17 +14,19 @@ const { check } = require('../web/driver');
 
 // Limits per case: the mean difference of all channels (0-255) and the share of pixels whose
 // largest channel differs by more than 48 (edges fall on other pixels where two rasterisers
-// round a coverage test the other way; texture filtering differs in the last bits).
+// break a tie of the coverage test the other way; texture filtering differs in the last bits).
+// Measured here: 0.01 to 0.25 and at most 0.06 %; quads split on the other diagonal came to
+// 12, lines at 1.6 pixels not rounded to 2 to 0.63.
 const CASES = {
-  winding: { mean: 1.5, far: 0.01 },
-  texture: { mean: 2.0, far: 0.01 },
-  spheremap: { mean: 1.5, far: 0.01 },
-  lists: { mean: 1.5, far: 0.01 },
-  quadrics: { mean: 2.0, far: 0.01 },
-  lines: { mean: 1.5, far: 0.01 },
-  viewports: { mean: 1.5, far: 0.01 },
-  bars: { mean: 1.0, far: 0.01 },
-  state: { mean: 0.5, far: 0.001, said: /GL_STACK_UNDERFLOW in glPopMatrix/ },  // and no red square
+  winding: { mean: 0.3, far: 0.002 },
+  texture: { mean: 1.0, far: 0.005 },
+  spheremap: { mean: 0.2, far: 0.002 },
+  lists: { mean: 0.3, far: 0.002 },
+  quadrics: { mean: 0.4, far: 0.002 },
+  lines: { mean: 0.3, far: 0.002 },
+  viewports: { mean: 0.3, far: 0.002 },
+  bars: { mean: 0.1, far: 0.001 },
+  state: { mean: 0.1, far: 0.001, said: /GL_STACK_UNDERFLOW in glPopMatrix/ },  // and no red square
 };
 const CANVAS = { width: 1000, height: 500 };
 
@@ -155,6 +157,7 @@ check('the OpenGL 1.1 stand-in draws as Mesa does', async (t) => {
           `pixels far off; presented within ${presented.toFixed(1)}`);
     if (out) {
       writePng(path.join(out, `${r.name}.web.png`), web, r.width, r.height);
+      fs.writeFileSync(path.join(out, `${r.name}.web.rgba`), web);
       writePng(path.join(out, `${r.name}.native.png`), native, r.width, r.height);
       writePng(path.join(out, `${r.name}.diff.png`), diff, r.width, r.height);
       writePng(path.join(out, `${r.name}.canvas.png`), canvas, CANVAS.width, CANVAS.height);

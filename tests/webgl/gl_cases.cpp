@@ -12,8 +12,27 @@
 #include <vector>
 
 void (*g_caseDiscard)(bool discard) = nullptr;
+void (*g_caseDrawPixels)(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels) = nullptr;
 
 namespace {
+
+// A 128 x 32 bitmap like the loading picture: stripes and a frame, copied where the show
+// copies it, from a wider buffer (the row length), and a piece of it at an odd place.
+void copyBitmap() {
+  const int w = 150, h = 32;
+  std::vector<unsigned char> rgb(size_t(w) * h * 3);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
+      bool edge = x == 0 || y == 0 || x == 127 || y == h - 1;
+      p[0] = (unsigned char)(edge ? 255 : (x * 2) & 255);
+      p[1] = (unsigned char)(edge ? 255 : y * 8);
+      p[2] = (unsigned char)(((x / 4) % 2) ? 220 : 30);
+    }
+  if (!g_caseDrawPixels) return;
+  g_caseDrawPixels(500, 400, 128, 32, rgb.data(), w);
+  g_caseDrawPixels(13, 101, 37, 17, &rgb[(size_t(5) * w + 7) * 3], w);
+}
 
 void perspective(double fovY = 45.0, double farPlane = 100.0) {
   glViewport(0, 0, 640, 480);
@@ -512,7 +531,8 @@ void drawLines() {
   glLineWidth(1);
 }
 
-// The show's split screen at a sharper picture: viewports scaled and rounded, lines widened.
+// The show's split screen at a sharper picture: viewports scaled and rounded, lines widened,
+// the loading bitmap copied at the picture's scale.
 void drawViewports() {
   showState();
   const int views[3][4] = {{0, 240, 320, 240}, {320, 0, 320, 480}, {0, 0, 320, 240}};
@@ -539,6 +559,14 @@ void drawViewports() {
   glBegin(GL_QUADS);
   glVertex3f(-2, -2, 0); glVertex3f(2, -2, 0); glVertex3f(2, 2, 0); glVertex3f(-2, 2, 0);
   glEnd();
+  copyBitmap();
+  // The state the copy must leave: a quad drawn as before it
+  glLoadIdentity();
+  glTranslatef(0, 0, -3);
+  glColor3f(0, 1, 1);
+  glBegin(GL_QUADS);
+  glVertex3f(0.5f, 0.5f, 0); glVertex3f(1, 0.5f, 0); glVertex3f(1, 1, 0); glVertex3f(0.5f, 1, 0);
+  glEnd();
 }
 
 // A picture wider than 4:3 (bars) and a fast-forward in the middle: what
@@ -563,6 +591,7 @@ void drawBarsAndDiscard() {
   glBegin(GL_TRIANGLES);
   glVertex3f(0, 0, 0.5f); glVertex3f(1, 0, 0.5f); glVertex3f(0.5f, 1, 0.5f);
   glEnd();
+  copyBitmap();
 }
 
 // State the callers read back (the texture loader, GLU, the text printer), one square each:

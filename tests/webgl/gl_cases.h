@@ -16,3 +16,6 @@ extern const int kGlCaseCount;
 
 // Set by the runner: turns rasterisation off and on (fast-forward) where the case asks for it.
 extern void (*g_caseDiscard)(bool discard);
+// Set by the runner: copies RGB pixels (top row first) to (x, y) of the 640x480 window, top-left
+// origin, at the picture's scale, as the loading bitmap is copied.
+extern void (*g_caseDrawPixels)(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels);

@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   g_caseDiscard = webglPictureDiscard;
+  g_caseDrawPixels = webglPictureDrawPixels;
   c->draw();
   if (GLenum error = glGetError()) std::fprintf(stderr, "%s: GL error 0x%x in the stand-in\n", c->name, error);
   std::vector<unsigned char> pixels(size_t(c->width) * c->height * 4);

@@ -7,7 +7,7 @@
 // inverse transpose of the modelview, normalised only under GL_NORMALIZE, as Mesa does;
 // r = u - 2 n'(n'.u), m = 2 sqrt(rx^2 + ry^2 + (rz + 1)^2), s = rx/m + 1/2, t = ry/m + 1/2);
 // the texture matrix (its result divided by q); lines and points at their width in
-// framebuffer pixels (glLineWidth times the picture's scale), as quads: x-major lines widened
+// framebuffer pixels (glLineWidth times the picture's scale, rounded), as quads: x-major lines widened
 // along y and y-major ones along x, as GL rasterises wide lines, clipped at the near plane.
 // Each vertex is transformed to clip space when it is given, so matrix changes never end a
 // batch; primitives are split into triangles as Mesa splits them (a quad 0 1 2 3 into 0 1 3 and
@@ -164,7 +164,8 @@ void emitSegment(Vertex a, Vertex b) {
   toWindow(b, vp, &bx, &by);
   const float dx = bx - ax, dy = by - ay;
   if (dx == 0 && dy == 0) return;
-  float width = g.a.lineWidth * (float(g.pictureRect[2]) / 640.0f);
+  // Lines without smoothing are as wide as the width rounded, at least a pixel (as GL and Mesa).
+  float width = std::floor(g.a.lineWidth * (float(g.pictureRect[2]) / 640.0f) + 0.5f);
   if (width < 1.0f) width = 1.0f;
   float nx = 0, ny = 0;
   if (std::fabs(dx) >= std::fabs(dy))
@@ -180,7 +181,7 @@ void assembleLines(GLenum mode) {
   if (mode == GL_POINTS) {
     const int* vp = g.batch.state.viewport;
     if (vp[2] <= 0 || vp[3] <= 0) return;
-    float size = g.a.pointSize * (float(g.pictureRect[2]) / 640.0f);
+    float size = std::floor(g.a.pointSize * (float(g.pictureRect[2]) / 640.0f) + 0.5f);
     if (size < 1.0f) size = 1.0f;
     for (const Vertex& p : l) {
       if (p.w <= 0 || p.z + p.w < 0) continue;
