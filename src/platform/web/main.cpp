@@ -11,6 +11,7 @@
 #include <emscripten.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -126,7 +127,7 @@ int main(int argc, char** argv) {
                                       (firstPaint - launched) * 1000.0);
     benchPrintReport();
   }
-  std::fflush(stdout);
-  std::fflush(stderr);
-  return status;
+  // After Asyncify has unwound main once (the first wait for a frame), its return value no
+  // longer reaches the runtime: the exit says the status to the page (onExit).
+  std::exit(status);
 }
