@@ -18,7 +18,7 @@ esac
 command -v python3 >/dev/null || { echo "serve.sh: python3 is missing" >&2; exit 1; }
 
 exec python3 - "$port" "$site" <<'PY'
-import functools, http.server, sys
+import functools, http.server, signal, sys
 
 port, site = int(sys.argv[1]), sys.argv[2]
 
@@ -36,6 +36,11 @@ try:
     server = http.server.ThreadingHTTPServer(('127.0.0.1', port), functools.partial(Handler, directory=site))
 except OSError as error:
     sys.exit(f'serve.sh: cannot listen on 127.0.0.1:{port}: {error.strerror}')
+# Ctrl+C (also where the shell started this in the background) and SIGTERM end it.
+def stop(signum, frame):
+    raise KeyboardInterrupt
+signal.signal(signal.SIGINT, stop)
+signal.signal(signal.SIGTERM, stop)
 print(f'Serving {site} at http://127.0.0.1:{port}/ (Ctrl+C ends it)', flush=True)
 try:
     server.serve_forever()
