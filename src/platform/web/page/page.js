@@ -96,10 +96,11 @@
              module: null, audioContext: null };
   }
 
-  // The table of options that the command line reads too: [{flag, argument, help, key, label}].
+  // The table of options that the command line reads too: [{flag, argument (null for a switch),
+  // key, label (null: a URL parameter only), help, inverted (the choice is the flag's absence),
+  // min, max}].
   function readOptions(module) {
     try {
-      if (typeof module.ksOptionsJson === 'function') return JSON.parse(module.ksOptionsJson());
       if (typeof module._ksOptionsJson === 'function') return JSON.parse(module.UTF8ToString(module._ksOptionsJson()));
     } catch (error) {
       console.error('kelvo-strand: the table of options does not read: ' + error);
@@ -142,7 +143,8 @@
         row.append(label, input);
       } else {
         input.type = 'checkbox';
-        if (preset !== null) input.checked = truthy(preset);
+        // An inverted choice is the flag's absence: on unless the URL says otherwise.
+        input.checked = preset !== null ? truthy(preset) : !!option.inverted;
         row.append(input, label);
       }
       box.append(row);
@@ -172,7 +174,7 @@
       const value = choices[option.key];
       if (option.argument) {
         if (value !== undefined && value !== '') argv.push(option.flag, String(value));
-      } else if (value) {
+      } else if (option.inverted ? !value : value) {
         argv.push(option.flag);
       }
     }
@@ -363,9 +365,13 @@
 
   // --- Wiring ------------------------------------------------------------------------------
 
-  // The module's own unwinding at its exit surfaces as a rejected promise: not an error.
+  // The module's exit unwinds its stack with an ExitStatus, which surfaces from the callback
+  // that woke it (a promise or an event): not an error.
   window.addEventListener('unhandledrejection', (event) => {
     if (event.reason && event.reason.name === 'ExitStatus') event.preventDefault();
+  });
+  window.addEventListener('error', (event) => {
+    if (event.error && event.error.name === 'ExitStatus') event.preventDefault();
   });
 
   $('#ks-form').addEventListener('submit', (event) => {
