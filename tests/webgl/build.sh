@@ -10,22 +10,21 @@ deps=${2:-$root/build-web/deps}
 [ -f "$deps/lib/libGLU.a" ] || { echo "no GLU for the web in $deps (tools/web/deps.sh $deps builds it)" >&2; exit 1; }
 source "$root/tools/web/emscripten-env.sh"
 mkdir -p "$out"
+export OUT=$out
 here=$root/tests/webgl
 flags=(-std=c++17 -O2 -Wall -Wextra -Wno-unused-parameter -I"$root/src" -I"$here")
 
 c++ "${flags[@]}" -o "$out/native_cases" "$here/native_cases.cpp" "$here/gl_cases.cpp" \
   "$root/src/platform/gl/offscreen.cpp" "$root/src/platform/gl/picture_scale.cpp" \
-  -Wl,--wrap=glViewport,--wrap=glLineWidth -lEGL -lGL -lGLU &
-native=$!
+  -Wl,--wrap=glViewport,--wrap=glLineWidth -lEGL -lGL -lGLU
 
+# Two compilers at a time.
+sources=("$root"/src/platform/webgl/*.cpp "$here/web_cases.cpp" "$here/gl_cases.cpp")
 objects=()
-for file in "$root"/src/platform/webgl/*.cpp "$here/web_cases.cpp" "$here/gl_cases.cpp"; do
-  object=$out/$(basename "$file" .cpp).o
-  em++ "${flags[@]}" -I"$deps/include" -c "$file" -o "$object"
-  objects+=("$object")
-done
+for file in "${sources[@]}"; do objects+=("$out/$(basename "$file" .cpp).o"); done
+printf '%s\n' "${sources[@]}" |
+  xargs -P 2 -I{} sh -c 'em++ "$@" -c "$0" -o "$OUT/$(basename "$0" .cpp).o"' {} "${flags[@]}" -I"$deps/include"
 em++ -O2 -o "$out/web_cases.js" "${objects[@]}" "$deps/lib/libGLU.a" \
   -sMODULARIZE=1 -sEXPORT_NAME=createWebCases -sMAX_WEBGL_VERSION=2 -sMIN_WEBGL_VERSION=2 \
   -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web -sEXIT_RUNTIME=1
 cp "$here/page.html" "$out/"
-wait "$native"
