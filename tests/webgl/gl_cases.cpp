@@ -132,7 +132,7 @@ void fan(float cx, float cy, float r, int sides, GLenum mode, bool clockwise) {
 }
 
 // Windings and culling: of each pair the left one is seen, the right one culled (or the other
-// way round where the front face or the culled side is switched).
+// way round where the front face or the culled side is switched); flat shading; a scissor.
 void drawWinding() {
   showState();
   perspective();
@@ -177,6 +177,26 @@ void drawWinding() {
   glColor3f(0, 0.5f, 1); glVertex3f(6, 0, -1);
   glColor3f(0.5f, 1, 0.5f); glVertex3f(5, 2, -2);
   glEnd();
+  // Flat shading: each primitive in the colour of its provoking vertex
+  glShadeModel(GL_FLAT);
+  glLoadIdentity();
+  glTranslatef(-5.5f, 4.3f, -12);
+  fan(0, 0, 0.8f, 6, GL_POLYGON, false);
+  fan(2, 0, 0.8f, 6, GL_TRIANGLE_FAN, false);
+  glTranslatef(3.2f, -0.8f, 0);
+  colourQuad(0, 0, 1.4f, 1.4f, false, 0.3f);
+  glBegin(GL_QUAD_STRIP);
+  for (int i = 0; i < 6; ++i) {
+    glColor3f(float(i % 3 == 0), float(i % 3 == 1), float(i % 3 == 2));
+    glVertex3f(2 + 0.5f * (i / 2), (i % 2) * 1.4f, 0);
+  }
+  glEnd();
+  glBegin(GL_LINE_STRIP);
+  glColor3f(1, 0, 0); glVertex3f(4, 0, 0);
+  glColor3f(0, 1, 0); glVertex3f(5, 1.4f, 0);
+  glColor3f(0, 0, 1); glVertex3f(6, 0, 0);
+  glEnd();
+  glShadeModel(GL_SMOOTH);
   // A scissored clear, partly outside the window
   glEnable(GL_SCISSOR_TEST);
   glScissor(600, 400, 200, 200);

@@ -7,15 +7,16 @@
 // inverse transpose of the modelview, normalised only under GL_NORMALIZE, as Mesa does;
 // r = u - 2 n'(n'.u), m = 2 sqrt(rx^2 + ry^2 + (rz + 1)^2), s = rx/m + 1/2, t = ry/m + 1/2);
 // the texture matrix (its result divided by q); lines and points at their width in
-// framebuffer pixels (glLineWidth times the picture's scale, rounded), as quads: x-major lines widened
-// along y and y-major ones along x, as GL rasterises wide lines, clipped at the near plane.
-// Each vertex is transformed to clip space when it is given, so matrix changes never end a
-// batch; primitives are split into triangles as Mesa splits them (a quad 0 1 2 3 into 0 1 3 and
-// 1 2 3), so non-planar or non-affine quads interpolate as natively; clockwise-front
-// primitives are reversed, so glFrontFace ends no batch either. One batch collects primitives
-// until their draw state (webgl_device.h) changes, and is drawn with one upload and one call.
-// Does not support: edge flags, vertex arrays, flat shading (drawn smooth), eye- and
-// object-linear texture generation (said once on standard error), polygon modes.
+// framebuffer pixels (glLineWidth times the picture's scale, rounded), as quads: x-major lines
+// widened along y and y-major ones along x, as GL rasterises wide lines, clipped at the near
+// plane. Each vertex is transformed to clip space when it is given, so matrix changes never end
+// a batch; primitives are split into triangles as Mesa splits them (assemblePolygons), so
+// non-planar or non-affine quads interpolate as natively; clockwise-front primitives are
+// reversed, so glFrontFace ends no batch either. One batch collects primitives until their
+// draw state (webgl_device.h) changes, and is drawn with one upload and one call.
+// Flat shading gives each triangle the colour of OpenGL 1.1's provoking vertex.
+// Does not support: edge flags, vertex arrays, eye- and object-linear texture generation (said
+// once on standard error), polygon modes.
 // Depends on the matrices (gl_matrix.cpp), textures (gl_texture.cpp), webgl_device.cpp.
 #include <GL/gl.h>
 
@@ -29,7 +30,7 @@ namespace {
 
 const size_t kFlushVertices = 1u << 18;  // a batch this large is drawn at the next glBegin
 bool g_batchLine = false;
-bool g_skipPrimitive = false;  // unsupported mode, or nothing to collect while discarding
+bool g_skipPrimitive = false;  // nothing to collect: discarding, or no picture yet
 
 bool isLine(GLenum mode) { return mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP; }
 
@@ -47,44 +48,71 @@ void triangle(uint32_t a, uint32_t b, uint32_t c, bool reverse) {
   }
 }
 
+// Flat shading: the triangle's own copies of its vertices, all in the colour of the provoking
+// vertex `p` (OpenGL 1.1's: the last of each triangle, quad or strip element, the first of a
+// polygon).
+void flatTriangle(uint32_t a, uint32_t b, uint32_t c, uint32_t p, bool reverse) {
+  std::vector<Vertex>& v = g.batch.vertices;
+  const Vertex provoking = v[p];
+  Vertex copies[3] = {v[a], v[b], v[c]};
+  for (Vertex& copy : copies) {
+    copy.r = provoking.r;
+    copy.g = provoking.g;
+    copy.b = provoking.b;
+    copy.a = provoking.a;
+  }
+  const uint32_t base = uint32_t(v.size());
+  v.insert(v.end(), copies, copies + 3);
+  triangle(base, base + 1, base + 2, reverse);
+}
+
 // Mesa splits a quad 0 1 2 3 into 0 1 2 and 0 2 3 where its draw needs no clipping, and into
 // 0 1 3 and 1 2 3 where it does (or where the quad comes from a display list); quad strips on
 // their 2i .. 2i+3 diagonal either way. The split shows where colours or texture coordinates
 // are not affine across the quad, so it is followed here.
-void assemblePolygons(GLenum mode, uint32_t first, uint32_t count, bool reverse, bool clipped) {
+void assemblePolygons(GLenum mode, uint32_t first, uint32_t count, bool reverse, bool clipped, bool flat) {
   const uint32_t f = first, n = count;
+  // One triangle, with the vertex whose colour a flat-shaded one takes.
+  auto emit = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t provoking) {
+    if (flat)
+      flatTriangle(f + a, f + b, f + c, f + provoking, reverse);
+    else
+      triangle(f + a, f + b, f + c, reverse);
+  };
   switch (mode) {
     case GL_TRIANGLES:
-      for (uint32_t i = 0; i + 2 < n; i += 3) triangle(f + i, f + i + 1, f + i + 2, reverse);
+      for (uint32_t i = 0; i + 2 < n; i += 3) emit(i, i + 1, i + 2, i + 2);
       break;
     case GL_TRIANGLE_STRIP:
       for (uint32_t i = 0; i + 2 < n; ++i) {
         if (i % 2 == 0)
-          triangle(f + i, f + i + 1, f + i + 2, reverse);
+          emit(i, i + 1, i + 2, i + 2);
         else
-          triangle(f + i + 1, f + i, f + i + 2, reverse);
+          emit(i + 1, i, i + 2, i + 2);
       }
       break;
     case GL_TRIANGLE_FAN:
+      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, i + 1);
+      break;
     case GL_POLYGON:
-      for (uint32_t i = 1; i + 1 < n; ++i) triangle(f, f + i, f + i + 1, reverse);
+      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, 0);
       break;
     case GL_QUADS:
       for (uint32_t i = 0; i + 3 < n; i += 4) {
         if (clipped) {
-          triangle(f + i, f + i + 1, f + i + 3, reverse);
-          triangle(f + i + 1, f + i + 2, f + i + 3, reverse);
+          emit(i, i + 1, i + 3, i + 3);
+          emit(i + 1, i + 2, i + 3, i + 3);
         } else {
-          triangle(f + i, f + i + 1, f + i + 2, reverse);
-          triangle(f + i, f + i + 2, f + i + 3, reverse);
+          emit(i, i + 1, i + 2, i + 3);
+          emit(i, i + 2, i + 3, i + 3);
         }
       }
       break;
     case GL_QUAD_STRIP:
       // Quad i is 2i, 2i+1, 2i+3, 2i+2 in GL's order; split on the diagonal 2i .. 2i+3.
       for (uint32_t i = 0; i + 3 < n; i += 2) {
-        triangle(f + i + 2, f + i, f + i + 3, reverse);
-        triangle(f + i, f + i + 1, f + i + 3, reverse);
+        emit(i + 2, i, i + 3, i + 3);
+        emit(i, i + 1, i + 3, i + 3);
       }
       break;
   }
@@ -96,7 +124,7 @@ void assemblePolygons(GLenum mode, uint32_t first, uint32_t count, bool reverse,
 struct Pending {
   GLenum mode;
   uint32_t first, count;
-  bool reverse;
+  bool reverse, flat;
 };
 struct Group {
   bool open = false;
@@ -107,7 +135,8 @@ struct Group {
 
 void closeGroup() {
   if (!g_group.open) return;
-  for (const Pending& p : g_group.primitives) assemblePolygons(p.mode, p.first, p.count, p.reverse, g_group.clipped);
+  for (const Pending& p : g_group.primitives)
+    assemblePolygons(p.mode, p.first, p.count, p.reverse, g_group.clipped, p.flat);
   g_group.primitives.clear();
   g_group.open = false;
   g_group.clipped = false;
@@ -152,6 +181,7 @@ void emitQuad(const Vertex& a, const Vertex& b, float anx, float any, float bnx,
 }
 
 void emitSegment(Vertex a, Vertex b) {
+  if (g.a.shadeModel == GL_FLAT) a.r = b.r, a.g = b.g, a.b = b.b, a.a = b.a;  // the segment's last vertex
   const float da = a.z + a.w, db = b.z + b.w;  // distances inside the near plane
   if (da < 0 && db < 0) return;
   if (da < 0) a = lerp(a, b, da / (da - db));
@@ -320,15 +350,15 @@ void doEnd() {
     return;
   }
   const uint32_t first = g.primitiveFirst, count = uint32_t(g.batch.vertices.size()) - first;
-  const bool reverse = g.a.frontFace == GL_CW;
+  const bool reverse = g.a.frontFace == GL_CW, flat = g.a.shadeModel == GL_FLAT;
   if (g.callDepth > 0) {
     // From a display list: Mesa draws its quads split as clipped ones.
     closeGroup();
-    assemblePolygons(mode, first, count, reverse, true);
+    assemblePolygons(mode, first, count, reverse, true, flat);
     return;
   }
   if (!g_group.clipped && outsideView(&g.batch.vertices[first], count)) g_group.clipped = true;
-  g_group.primitives.push_back({mode, first, count, reverse});
+  g_group.primitives.push_back({mode, first, count, reverse, flat});
 }
 
 void doVertex(float x, float y, float z, float w) {

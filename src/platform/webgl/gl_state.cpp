@@ -8,7 +8,7 @@
 // and of the picture (8 colour bits, no alpha, 24 depth, 8 stencil, double-buffered).
 // Does not support (said once on standard error when enabled): lighting, fog, alpha and stencil
 // tests, 1D textures, colour material, polygon offset, smooth lines/points/polygons (their
-// enable is kept and reported, nothing is drawn differently); flat shading draws smooth.
+// enable is kept and reported, nothing is drawn differently).
 // Depends on the batch (gl_immediate.cpp), which every change of drawing state ends at the next
 // glBegin when it differs, and on webgl_device.cpp for clears and limits.
 #include <GL/gl.h>
@@ -335,7 +335,6 @@ void doShadeModel(GLenum mode) {
     setError(GL_INVALID_ENUM, "glShadeModel");
     return;
   }
-  if (mode == GL_FLAT) unsupported("glShadeModel(GL_FLAT)");
   if (g.a.shadeModel == mode) return;
   g.a.shadeModel = mode;
   newEpoch();
