@@ -3,7 +3,9 @@
 # file it promises, their checksums pass `sha256sum -c`, and the version is in each: the .deb's
 # control field, the tarball's program (--version), the Windows program's version resource.
 #   release.sh SOURCE_DIR WINDOWS_BUILD_DIR
-# The Windows dependencies built by the suite (WINDOWS_BUILD_DIR/deps) are reused, not rebuilt.
+# The Windows dependencies built by the suite (WINDOWS_BUILD_DIR/deps) and the web page's
+# (build-web/deps of the source tree, where the web checks built them) are reused, not rebuilt.
+# A release that succeeds prints no error line (none starting with "E:").
 set -u
 src=$1
 windeps=$2/deps
@@ -17,12 +19,15 @@ version=9.8.7
 git clone -q --no-hardlinks "$src" "$WORK/clone" || fail "cannot clone $src"
 mkdir -p "$WORK/windows"
 ln -s "$windeps" "$WORK/windows/deps"
-(cd "$WORK/clone" && nice tools/release.sh "$version" --windows-build-dir "$WORK/windows" >"$WORK/release.log" 2>&1) ||
+mkdir -p "$WORK/web"
+[ ! -d "$src/build-web/deps" ] || ln -s "$src/build-web/deps" "$WORK/web/deps"
+(cd "$WORK/clone" && nice tools/release.sh "$version" --windows-build-dir "$WORK/windows" --web-build-dir "$WORK/web" >"$WORK/release.log" 2>&1) ||
   { tail -40 "$WORK/release.log" >&2; fail "tools/release.sh failed"; }
 dist=$WORK/clone/dist
+errors=$(grep '^E:' "$WORK/release.log") && fail "the release succeeded with error lines: $errors"
 
 expected=("kelvo-strand_${version}_amd64.deb" "kelvo-strand-$version-linux-x86_64.tar.gz"
-  "kelvo-strand-$version-windows-x86_64.zip" SHA256SUMS)
+  "kelvo-strand-$version-windows-x86_64.zip" "kelvo-strand-$version-web.zip" SHA256SUMS)
 command -v i686-w64-mingw32-g++-posix >/dev/null && expected+=("kelvo-strand-$version-windows-i686.zip")
 for f in "${expected[@]}"; do [ -s "$dist/$f" ] || fail "the release lacks $f"; done
 [ "$(ls "$dist" | wc -l)" = "${#expected[@]}" ] || fail "the release holds other files: $(ls "$dist")"
@@ -40,5 +45,12 @@ mkdir -p "$WORK/elsewhere"
   { cat "$WORK/run.log" >&2; fail "the tarball's program does not play from another directory"; }
 [ -f "$WORK/elsewhere/frames/frame-00025.png" ] || fail "the tarball's program wrote no frame"
 "$here/windows_resources.sh" "$dist/kelvo-strand-$version-windows-x86_64.zip" "$version" || fail "the zip's program"
+# The page: one top folder with the page and what it loads, the version stamped in.
+web=$dist/kelvo-strand-$version-web.zip
+for f in index.html kelvo-strand.js kelvo-strand.wasm; do
+  unzip -l "$web" "kelvo-strand-web/$f" >/dev/null 2>&1 || fail "the web zip lacks kelvo-strand-web/$f"
+done
+[ -z "$(unzip -Z1 "$web" | grep -v '^kelvo-strand-web/')" ] || fail "the web zip has files outside kelvo-strand-web/"
+unzip -p "$web" 'kelvo-strand-web/kelvo-strand.*' | grep -qaF "$version" || fail "the page does not carry $version"
 ls -l "$dist" | awk 'NR > 1 {printf "  %-48s %10d bytes\n", $9, $5}'
 echo PASS
