@@ -3,6 +3,8 @@
 // Chromium (SwiftShader), compared pixel by pixel; and each picture presented on a 1000x500
 // canvas: 4:3 with black bars, the picture's content inside.
 //   node tests/webgl/cases.js        (KS_WEB_KEEP=1 keeps the PNGs: web, native, difference)
+// Also: neither the cases' module nor the show's (build-web/site, where built) imports a WebGL
+// entry point under its OpenGL name, which would bypass the stand-in.
 // Needs emcc, Chromium, libEGL/libGL/libGLU and GLU built for the web (build-web/deps, made by
 // tools/web/deps.sh or the web build). Runs on the web checks' driver (tests/web/driver.js).
 'use strict';
@@ -10,7 +12,7 @@ const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
 const { execFileSync } = require('child_process');
-const { check } = require('../web/driver');
+const { check, SITE } = require('../web/driver');
 
 // Limits per case: the mean difference of all channels (0-255) and the share of pixels whose
 // largest channel differs by more than 48 (edges fall on other pixels where two rasterisers
@@ -121,12 +123,28 @@ function checkPresented(t, name, picture, width, height, canvas) {
   return worst;
 }
 
+// The WebGL entry points a module imports under their OpenGL names: any would bypass the
+// stand-in (a call the stand-in does not serve, sent to WebGL as it stands). Counted in the
+// glue's import object, where the stand-in's own ones appear as emscripten_gl*.
+function plainGlImports(t, glue) {
+  const text = fs.readFileSync(glue, 'utf8');
+  const names = (text.match(/"[A-Za-z_]*gl[A-Z][A-Za-z0-9]*"\s*:/g) || []).map((m) => m.replace(/["\s:]/g, ''));
+  t.expect(names.some((n) => n.startsWith('emscripten_gl')), `${glue}: no WebGL imports found (a glue this check cannot read)`);
+  return names.filter((n) => /^gl[A-Z]/.test(n));
+}
+
 check('the OpenGL 1.1 stand-in draws as Mesa does', async (t) => {
   const build = process.env.KS_WEBGL_CASES || path.join(t.work, 'build');
   if (!process.env.KS_WEBGL_CASES) {
     execFileSync(path.join(__dirname, 'build.sh'), [build], { stdio: ['ignore', 'ignore', 'inherit'] });
   }
   execFileSync(path.join(build, 'native_cases'), [build], { stdio: ['ignore', 'inherit', 'inherit'] });
+  const glues = [path.join(build, 'web_cases.js'), path.join(SITE, 'kelvo-strand.js')].filter((f) => fs.existsSync(f));
+  for (const glue of glues) {
+    const bypass = plainGlImports(t, glue);
+    t.expect(bypass.length === 0, `${glue} calls WebGL past the stand-in: ${bypass.join(', ')}`);
+  }
+  t.log(`no WebGL entry point past the stand-in in ${glues.map((f) => path.basename(f)).join(' and ')}`);
   const names = Object.keys(CASES);
   const page = await t.open(await t.browser(), `page.html?cases=${names.join(',')}&cw=${CANVAS.width}&ch=${CANVAS.height}`,
                             { base: await t.serve(build) });
