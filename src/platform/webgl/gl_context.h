@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -158,6 +159,7 @@ extern Context g;
 // written to standard error; an unsupported feature is named on standard error once.
 void setError(GLenum error, const char* where);
 void unsupported(const char* what);
+void sayOnce(const std::string& line);
 // True (and GL_INVALID_OPERATION set) inside glBegin/glEnd, where most calls are not allowed.
 bool insideBegin(const char* where);
 

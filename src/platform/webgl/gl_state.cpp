@@ -49,12 +49,16 @@ void setError(GLenum error, const char* where) {
   }
 }
 
-void unsupported(const char* what) {
+void sayOnce(const std::string& line) {
   static std::vector<std::string> said;
   for (const std::string& s : said)
-    if (s == what) return;
-  said.emplace_back(what);
-  std::fprintf(stderr, "webgl: %s is not supported by the OpenGL 1.1 stand-in; drawn without it\n", what);
+    if (s == line) return;
+  said.push_back(line);
+  std::fprintf(stderr, "webgl: %s\n", line.c_str());
+}
+
+void unsupported(const char* what) {
+  sayOnce(std::string(what) + " is not supported by the OpenGL 1.1 stand-in; drawn without it");
 }
 
 bool insideBegin(const char* where) {

@@ -341,6 +341,10 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
   }
   TextureObject* t = boundTexture();
   if (!t) return;
+  if (!g.ready) {
+    sayOnce("glTexImage2D before webglPictureInit: the image is not kept");
+    return;
+  }
   flushBatch();
 
   // Unpack into tight RGB or RGBA rows, as the pixel store describes the caller's memory.
