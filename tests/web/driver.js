@@ -157,11 +157,32 @@ class Check {
     const dir = path.join(this.work, 'native');
     fs.mkdirSync(dir);
     fs.symlinkSync(path.join(BUILD, 'data'), path.join(dir, 'data'));
-    execFileSync(program, ['--capture', 'frames', '--at', times.join(',')],
-                 { cwd: dir, env: Object.assign({}, process.env, { KS_FIXED_TIME: '12:34:56' }), stdio: ['ignore', 'ignore', 'inherit'] });
+    try {
+      execFileSync(program, ['--capture', 'frames', '--at', times.join(',')],
+                   { cwd: dir, env: Object.assign({}, process.env, { KS_FIXED_TIME: '12:34:56' }), stdio: 'pipe' });
+    } catch (error) {
+      this.fail(`the native capture at ${times.join(',')} failed: ${error.stderr}`);
+    }
     const frames = fs.readdirSync(path.join(dir, 'frames')).filter((f) => f.endsWith('.png')).sort();
     this.expect(frames.length === times.length, `the native capture wrote ${frames.length} frames for ${times.length} times`);
     return frames.map((f) => path.join(dir, 'frames', f));
+  }
+
+  // The position at each paint against the time the device had played since the first buffer:
+  // never ahead of it by more than the timestamps' jitter (30 ms), and within 100 ms of it at
+  // the quickest paints (the rest lag by the time a frame takes to draw, which a busy machine
+  // stretches); over the run it grows as fast as the played time. `offsetMs`: the viewer's offset,
+  // which holds the position back by as much.
+  inStep(paints, firstStart, offsetMs) {
+    const used = paints.filter(([ms]) => ms >= 500 + offsetMs);
+    if (used.length < 20) this.fail(`only ${used.length} paints past ${(500 + offsetMs) / 1000} s of music`);
+    const lags = used.map(([ms, at]) => (at - firstStart) * 1000 - offsetMs - ms).sort((x, y) => x - y);
+    const [first, last] = [used[0], used[used.length - 1]];
+    const slope = (last[0] - first[0]) / ((last[1] - first[1]) * 1000);
+    this.log(`offset ${offsetMs} ms: ${used.length} paints, the position behind the played time (less the offset) by ` +
+          `${lags[0].toFixed(0)} to ${lags[lags.length - 1].toFixed(0)} ms (median ${lags[lags.length >> 1].toFixed(0)}); ` +
+          `it grows ${slope.toFixed(3)} times as fast (limits: -30 to 100 ms at the quickest paint, 0.97 to 1.03)`);
+    return lags[0] >= -30 && lags[0] <= 100 && Math.abs(slope - 1) <= 0.03;
   }
 
   // Writes a data: URL's bytes (a PNG from the page, a screenshot) to the scratch directory.
@@ -197,10 +218,13 @@ class Check {
 }
 
 // Run in a page before its scripts (`open(..., { before: audioProbe })`): keeps the page's
-// AudioContexts, taps whatever reaches their destinations with an analyser, and notes the
-// earliest context time a buffer was started at. window.ksProbe() then says, for the latest
-// context: its state, the context time the device plays now (its output timestamp), the first
-// start, and the peak level of the last 2048 frames that reached the speakers.
+// AudioContexts, taps whatever reaches their destinations with an analyser, notes the earliest
+// context time a buffer was started at, and records at every paint (each time the page sets
+// window.ks.musicMs) the position beside the context time the device plays then. ksProbe()
+// says, for the latest context: its state, the context time the device plays now (its output
+// timestamp, carried on in real time while it runs), the first start, the peak level of the
+// last 2048 frames that reached the speakers, and the page's musicMs and frames; ksProbe.paints()
+// the recorded [musicMs, context time] pairs.
 function audioProbe() {
   const contexts = [];
   const Native = window.AudioContext;
@@ -224,8 +248,25 @@ function audioProbe() {
     if (context.ksFirstStart === undefined || at < context.ksFirstStart) context.ksFirstStart = at;
     return start.call(this, when, ...rest);
   };
+  const latest = () => contexts[contexts.length - 1];
+  const playing = (context) => {
+    const stamp = context.getOutputTimestamp();
+    const now = stamp.contextTime + (context.state === 'running' ? (performance.now() - stamp.performanceTime) / 1000 : 0);
+    return Math.min(now, context.currentTime);
+  };
+  const paints = [];
+  let ks;
+  Object.defineProperty(window, 'ks', { configurable: true, get: () => ks, set(value) {
+    ks = value;
+    let musicMs = value.musicMs;
+    Object.defineProperty(value, 'musicMs', { enumerable: true, configurable: true, get: () => musicMs, set(ms) {
+      musicMs = ms;
+      const context = latest();
+      if (context && context.state !== 'closed') paints.push([ms, playing(context)]);
+    } });
+  } });
   window.ksProbe = () => {
-    const context = window.ksProbe.context();
+    const context = latest();
     if (!context) return null;
     let peak = 0;
     if (context.ksTap) {
@@ -233,13 +274,11 @@ function audioProbe() {
       context.ksTap.getFloatTimeDomainData(samples);
       for (const v of samples) peak = Math.max(peak, Math.abs(v));
     }
-    const stamp = context.getOutputTimestamp();
-    const playing = stamp.contextTime + (context.state === 'running' ? (performance.now() - stamp.performanceTime) / 1000 : 0);
-    return { state: context.state, contexts: contexts.length, playing: Math.min(playing, context.currentTime),
-             firstStart: context.ksFirstStart, peak, musicMs: window.ks && window.ks.musicMs,
-             frames: window.ks && window.ks.frames };
+    return { state: context.state, contexts: contexts.length, playing: playing(context), firstStart: context.ksFirstStart,
+             peak, musicMs: ks && ks.musicMs, frames: ks && ks.frames };
   };
-  window.ksProbe.context = () => contexts[contexts.length - 1];
+  window.ksProbe.context = latest;
+  window.ksProbe.paints = () => paints.slice();
 }
 
 // Runs one check and ends the process with its status.

@@ -19,4 +19,5 @@ function(ks_web_check name seconds)
     ENVIRONMENT "KS_BUILD_DIR=${CMAKE_BINARY_DIR}" SKIP_RETURN_CODE 77 TIMEOUT ${ctest_seconds} LABELS web)
 endfunction()
 
+ks_web_check(frames 400)       # 13 scenes against the native capture
 ks_web_check(data_errors 120)  # missing and damaged content
