@@ -20,4 +20,5 @@ function(ks_web_check name seconds)
 endfunction()
 
 ks_web_check(frames 400)       # 13 scenes against the native capture
+ks_web_check(sound 120)        # the sound clock, a stall, Escape and silence, no Web Audio
 ks_web_check(data_errors 120)  # missing and damaged content
