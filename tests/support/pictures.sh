@@ -77,18 +77,11 @@ same_scene() {
   is "$hist" "<=" 0.45 && is "$region" "<=" 35
 }
 
-# The capture frame at music second $1 as $WORK/capture-$1.png (a virtual-time run of $BIN in
-# $WORK, which holds the data).
-capture_frame() {
-  capture_frames "$WORK/cap-$1" "$1" "$WORK"
-  mv "$(ls "$WORK/cap-$1"/frame-*.png | head -1)" "$WORK/capture-$1.png"
-}
 # The capture frames at music seconds $2 (comma-separated) into directory $1: one virtual-time
-# run of $BIN from directory $3 (default $WORK/capture-home, where $DATA is linked as data/).
+# run of $BIN from $WORK/capture-home, where $DATA is linked as data/.
 capture_frames() {
-  local home=${3:-$WORK/capture-home}
-  if [ -z "${3:-}" ]; then mkdir -p "$home" && ln -sfn "$(realpath -m "$DATA")" "$home/data"; fi
-  (cd "$home" && KS_FIXED_TIME=12:34:56 "$BIN" --capture "$1" --at "$2" >/dev/null 2>"$1.log") ||
+  mkdir -p "$WORK/capture-home" && ln -sfn "$(realpath -m "$DATA")" "$WORK/capture-home/data"
+  (cd "$WORK/capture-home" && KS_FIXED_TIME=12:34:56 "$BIN" --capture "$1" --at "$2" >/dev/null 2>"$1.log") ||
     { cat "$1.log" >&2; fail "the capture at $2 s failed"; }
   ls "$1"/frame-*.png >/dev/null 2>&1 || fail "the capture at $2 s wrote no frame"
 }
