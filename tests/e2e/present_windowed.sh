@@ -9,7 +9,7 @@ source "$(dirname "$0")/../support/pictures.sh"
 KS_E2E_SCREEN=1920x1080 KS_E2E_WM=openbox need_display "$@"
 make_data
 cd "$WORK"
-SDL_AUDIODRIVER=dummy "$BIN" --windowed 2>"$WORK/stderr" &
+KS_CLOCK_TRACE=1 SDL_AUDIODRIVER=dummy "$BIN" --windowed 2>"$WORK/stderr" &
 PID=$!
 wid=$(find_window 'Kelvo Strand engine' 30) || { kill -9 $PID; cat "$WORK/stderr" >&2; fail "no window"; }
 # The frame the window manager drew around it.
@@ -17,7 +17,8 @@ extents=$(xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | tr -dc '0-9,')
 echo "frame extents (left, right, top, bottom): $extents"
 top=$(echo "$extents" | cut -d, -f3)
 [ "${top:-0}" -gt 0 ] || fail "the window has no title bar"
-# The picture goes on drawing: wait for the music's start, then look at the window's inside.
+# The picture goes on drawing: wait for 2 s of music (its clock trace), then look at the
+# window's inside.
 # The window's inside on the screen (xwininfo's absolute corner is the inside's, under any frame).
 geometry() {
   eval "$(xwininfo -id "$wid" | awk -F: '/Absolute upper-left X/ {print "X=" $2+0} /Absolute upper-left Y/ {print "Y=" $2+0}
@@ -30,14 +31,8 @@ shot() {
   BOX=$(picture_box "$WORK/$1.png")
   echo "$1: window ${WIDTH}x$HEIGHT, picture $BOX (width height x y)"
 }
-for _ in $(seq 300); do
-  geometry
-  grab "$WORK/poll.png" "$WIDTH" "$HEIGHT" "$X" "$Y"
-  [ "$(brightness "$WORK/poll.png")" -ge 20 ] && break
-  kill -0 $PID 2>/dev/null || { cat "$WORK/stderr" >&2; fail "the show ended"; }
-  sleep 0.1
-done
-sleep 2  # into the opening's cubes, which fill the picture
+wait_music_start 30
+wait_music 2  # into the opening's cubes, which fill the picture
 shot start
 [ "${WIDTH}x$HEIGHT" = 1280x960 ] || fail "the window starts at ${WIDTH}x$HEIGHT, not 1280x960"
 [ "$BOX" = "1280 960 0 0" ] || fail "the picture does not fill the window"
@@ -47,7 +42,10 @@ failed=0
 for size in "1000 500" "600 700"; do
   set -- $size
   xdotool windowsize --sync "$wid" "$1" "$2" 2>/dev/null || xdotool windowsize "$wid" "$1" "$2"
+  # A second, and a frame drawn after it (its clock trace), however slowly frames come.
   sleep 1
+  drawn_since_mark
+  drawn_until_mark
   shot "resized-$1x$2"
   [ "${WIDTH}x$HEIGHT" = "$1x$2" ] || { echo "  the window manager did not resize it"; failed=1; continue; }
   # 4:3 rounded to the nearest pixel, the odd pixel of the bars on the right or at the top.
