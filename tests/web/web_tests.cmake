@@ -21,4 +21,5 @@ endfunction()
 
 ks_web_check(frames 400)       # 13 scenes against the native capture
 ks_web_check(sound 120)        # the sound clock, a stall, Escape and silence, no Web Audio
+ks_web_check(choices 300)      # panel and URL choices: from, sharp, loop, offset, full screen; 1920x1080 with bars
 ks_web_check(data_errors 120)  # missing and damaged content
