@@ -12,6 +12,8 @@
 
   // Keys that the page handles itself rather than passing them to the show.
   const PAGE_KEYS = new Set(['fullscreen', 'loop']);
+  // The URL's virtual-time runs (chosen frames, the benchmark): no sound, no loop.
+  const virtualRun = params.has('at') || truthy(params.get('bench') || '0');
 
   let options = null;       // the table of options, from the module
   let nextModule = null;    // a promise of the module instance for the next run
@@ -137,6 +139,7 @@
       if (option.argument) {
         input.type = 'number';
         input.step = 'any';
+        input.placeholder = '0';
         if (option.min !== undefined) input.min = option.min;
         if (option.max !== undefined) input.max = option.max;
         if (preset !== null) input.value = preset;
@@ -242,12 +245,13 @@
     ks.musicMs = 0;
     ks.exitStatus = null;
     ks.audio = 'none';
+    delete window.ksCaptured;
+    delete window.ksBench;
     $('#ks-ended').hidden = true;
     setState('loading');
     $('#ks-loading').textContent = 'Loading…';
 
     // Inside the gesture: the sound's context and the full screen. Virtual-time runs play no sound.
-    const virtualRun = params.has('at') || truthy(params.get('bench') || '0');
     if (!virtualRun) {
       try {
         state.audioContext = new AudioContext();
@@ -299,7 +303,7 @@
     if ($('#ks-box').open) $('#ks-box').close();
     // Looping plays the whole show again from its beginning, unless a person ended it.
     const endedByUser = module && module.ksEndedByUser;
-    if (state.choices && state.choices.loop && code === 0 && !endedByUser) {
+    if (state.choices && state.choices.loop && !virtualRun && code === 0 && !endedByUser) {
       const again = Object.assign({}, state.choices);
       delete again.from;
       freshInstance();
@@ -377,6 +381,12 @@
   $('#ks-form').addEventListener('submit', (event) => {
     event.preventDefault();
     start(true, options ? readChoices() : null);
+  });
+  // Enter starts from anywhere on the start screen (a checkbox does not submit a form by itself).
+  document.addEventListener('keydown', (event) => {
+    if (event.key !== 'Enter' || ks.state !== 'start' || event.repeat) return;
+    event.preventDefault();
+    $('#ks-form').requestSubmit();
   });
 
   // Play again: the choices as the panel holds them (a loop's later passes dropped the start time).
