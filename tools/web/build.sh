@@ -81,7 +81,6 @@ for face in "${font_faces[@]}"; do cp "$fonts/LiberationSerif-$face.ttf" "$site/
 cp "$font_licence" "$site/fonts/LICENSE"
 [ ! -f /usr/share/common-licenses/GPL-2 ] || cp /usr/share/common-licenses/GPL-2 "$site/fonts/GPL-2"
 cp -R "$out/deps/share/licenses/." "$site/licenses/"
-cp "$font_licence" "$site/licenses/fonts-liberation"
 
 # The package: the site under one top folder, with a note on serving it.
 stage=$out/package/kelvo-strand-web
