@@ -1,6 +1,7 @@
 // The table of the viewer's options and what reads it: argv, the --help block, the page's JSON.
 #include "platform/options/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,76 +13,76 @@ const std::vector<ViewerOption> kOptions = {
     {Id::NoOption, nullptr, nullptr, nullptr, "(no option)",
      "play the show full screen: its 640x480 picture scaled to the screen, 4:3\n"
      "with black bars, the display's own mode untouched; Escape ends it",
-     nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
     {Id::Windowed, "--windowed", nullptr, nullptr, nullptr,
      "play it in a normal window (640x480, or a whole multiple on a large\n"
      "screen) that can be moved and resized; the picture follows its size;\n"
      "Escape or the window's close button ends it",
-     nullptr, "fullscreen", "Full screen", "the whole screen, or else in the page", true},
+     nullptr, "fullscreen", "Full screen", "the whole screen, or else in the page", true, 1},
     {Id::ModeSwitch, "--mode-switch", nullptr, nullptr, nullptr,
      "full screen by switching the display to the mode closest to 640x480, as\n"
      "the show was made for; the desktop's mode comes back however it ends",
-     nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
     {Id::FullResolution, "--full-resolution", nullptr, nullptr, nullptr,
      "draw the picture at the size it fills on the screen instead of 640x480:\n"
      "sharp, for a machine with a GPU (slow with software rendering)",
-     nullptr, "sharp", "Sharp", "drawn at the size it fills instead of 640x480 (for a GPU)", false},
+     nullptr, "sharp", "Sharp", "drawn at the size it fills instead of 640x480 (for a GPU)", false, 2},
     {Id::IntegerScaling, "--integer-scaling", nullptr, nullptr, nullptr,
      "scale the picture by whole factors with sharp pixels instead of smoothly",
-     nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
     {Id::Loop, "--loop", nullptr, nullptr, nullptr,
      "play the show again from its beginning after its end (a fresh start;\n"
      "with --from, only the first pass starts there), until Escape",
-     nullptr, "loop", "Loop", "play it again from its beginning after its end, until Escape", false},
+     nullptr, "loop", "Loop", "play it again from its beginning after its end, until Escape", false, 4},
     {Id::AudioOffset, "--audio-offset", nullptr, "MS", nullptr,
      "the sound reaches your ears MS milliseconds later than the system says\n"
      "(Bluetooth headphones: about 150 to 250; negative if it comes earlier):\n"
      "the picture waits for it. Overrides KS_AUDIO_OFFSET_MS; -5000 to 5000",
      "needs a number of milliseconds", "offset", "Audio offset (ms)",
-     "the sound reaches your ears this much later (Bluetooth: about 150 to 250)", false},
+     "the sound reaches your ears this much later (Bluetooth: about 150 to 250)", false, 5},
     {Id::Capture, "--capture", nullptr, "DIR", nullptr,
      "draw every frame offscreen against virtual time (frame N at N x 0.040 s)\n"
      "and write it as DIR/frame-NNNNN.png",
-     "needs a directory or a video file", nullptr, nullptr, nullptr, false},
+     "needs a directory or a video file", nullptr, nullptr, nullptr, false, 0},
     {Id::CaptureVideo, nullptr, nullptr, nullptr, "--capture FILE.mp4, --capture FILE.mkv",
      "the same frames encoded by ffmpeg at 25 fps with the show's music as the\n"
      "sound track, frame N at N x 0.040 s: H.264 (BT.709 colour, tagged) with the\n"
      "MP3 as it is for .mp4, with the music as FLAC for .mkv",
-     nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
     {Id::Bench, "--bench", nullptr, nullptr, nullptr,
      "the same virtual-time run without output; prints the cost of the frames\n"
      "per schedule window and a summary line",
-     nullptr, "bench", nullptr, nullptr, false},
+     nullptr, "bench", nullptr, nullptr, false, 8},
     {Id::From, "--from", nullptr, "S", nullptr,
      "live: start the music at second S; capture: the first second to write.\n"
      "The frames before it still run, so every motion is where it would be,\n"
      "but with nothing rasterised (live, the loading picture stays meanwhile)",
-     "needs a number of seconds", "from", "Start at (s)", "the second of the music to start at", false},
+     "needs a number of seconds", "from", "Start at (s)", "the second of the music to start at", false, 3},
     {Id::To, "--to", nullptr, "S", nullptr, "last music second to write (--capture)",
-     "needs a number of seconds", nullptr, nullptr, nullptr, false},
+     "needs a number of seconds", nullptr, nullptr, nullptr, false, 0},
     {Id::At, "--at", nullptr, "S[,S...]", nullptr,
      "write only the first frame at or after each of these music seconds, the\n"
      "frames between them fast-forwarded (--capture DIR)",
-     "needs music seconds, separated by commas", "at", nullptr, nullptr, false},
+     "needs music seconds, separated by commas", "at", nullptr, nullptr, false, 6},
     {Id::NoFastForward, "--no-fast-forward", nullptr, nullptr, nullptr,
      "draw the frames before --from in full too (slow; the frames written are\n"
      "the same, which this lets one check)",
-     nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
     {Id::Size, "--size", nullptr, "WxH", nullptr,
      "draw the frames at W x H pixels instead of 640x480 (--capture, --bench):\n"
      "the same picture, drawn sharp at that size; a size that is not 4:3 gets\n"
      "the largest 4:3 picture that fits, centred, with black bars (1920x1440,\n"
      "or 1920x1080 for a 16:9 video; even numbers for a video)",
-     "needs WIDTHxHEIGHT, from 16x16 to 3840x2880 (for example 1920x1440)", "size", nullptr, nullptr, false},
+     "needs WIDTHxHEIGHT, from 16x16 to 3840x2880 (for example 1920x1440)", "size", nullptr, nullptr, false, 7},
     {Id::Scale, "--scale", nullptr, "N", nullptr,
      "enlarge the 640x480 frames N times (2 to 8) in the video, each pixel a\n"
      "block of N x N (--capture FILE.mp4 or FILE.mkv)",
-     "needs a whole factor from 2 to 8", nullptr, nullptr, nullptr, false},
+     "needs a whole factor from 2 to 8", nullptr, nullptr, nullptr, false, 0},
     {Id::Lossless, "--lossless", nullptr, nullptr, nullptr,
      "encode the video without loss: FFV1 (RGB) and FLAC (--capture FILE.mkv)",
-     nullptr, nullptr, nullptr, nullptr, false},
-    {Id::Help, "--help", "-h", nullptr, nullptr, "this text", nullptr, nullptr, nullptr, nullptr, false},
-    {Id::Version, "--version", nullptr, nullptr, nullptr, "the release", nullptr, nullptr, nullptr, nullptr, false},
+     nullptr, nullptr, nullptr, nullptr, false, 0},
+    {Id::Help, "--help", "-h", nullptr, nullptr, "this text", nullptr, nullptr, nullptr, nullptr, false, 0},
+    {Id::Version, "--version", nullptr, nullptr, nullptr, "the release", nullptr, nullptr, nullptr, nullptr, false, 0},
 };
 
 // The help's columns: two spaces, the label, the text from this column on; a longer label
@@ -220,9 +221,14 @@ std::string optionsHelp() {
 }
 
 std::string optionsJson(const std::vector<OptionRange>& ranges) {
+  std::vector<const ViewerOption*> offered;
+  for (const ViewerOption& option : kOptions)
+    if (option.flag && option.pageKey) offered.push_back(&option);
+  std::stable_sort(offered.begin(), offered.end(),
+                   [](const ViewerOption* a, const ViewerOption* b) { return a->pageOrder < b->pageOrder; });
   std::string out = "[";
-  for (const ViewerOption& option : kOptions) {
-    if (!option.flag || !option.pageKey) continue;
+  for (const ViewerOption* row : offered) {
+    const ViewerOption& option = *row;
     if (out.size() > 1) out += ',';
     out += "{\"flag\":";
     appendJsonString(&out, option.flag);

@@ -41,12 +41,14 @@ struct ViewerOption {
   const char* help;      // the help text, its lines as printed, '\n' between them
   const char* needs;     // after the flag, the message for a missing or unreadable value
   // The page: the form field's and the URL parameter's key (null: not in the page), the
-  // start screen's label and explanation (null label: a URL parameter only, for checks), and
-  // whether the page's choice is the flag's absence (the page's "fullscreen" is no --windowed).
+  // start screen's label and explanation (null label: a URL parameter only, for checks),
+  // whether the page's choice is the flag's absence (the page's "fullscreen" is no --windowed),
+  // and its place among the page's choices (the start screen's order, not the help's).
   const char* pageKey;
   const char* pageLabel;
   const char* pageHelp;
   bool pageInverted;
+  int pageOrder;
 };
 
 // The rows, in the order of the help.
@@ -75,7 +77,8 @@ bool optionWhole(const char* text, long low, long high, long* value);
 // The option block of --help: every row's label and text in two columns, text from column 18.
 std::string optionsHelp();
 
-// The rows the page offers, as a JSON array of objects: flag, argument (null for a switch),
+// The rows the page offers, in the page's order, as a JSON array of objects: flag, argument
+// (null for a switch),
 // key, label (null: URL only), help (the page's explanation), inverted, and min and max where
 // the entry gives a range for the value (numbers of the rows of `ranges`).
 struct OptionRange {
