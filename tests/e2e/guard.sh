@@ -2,12 +2,20 @@
 # Runs one end-to-end check in a session of its own, bounded by a time limit. On timeout the
 # whole session is killed. Afterwards every process the check started that is still alive
 # (found by a token in its environment, so daemons that left the session are found too) is
-# killed, and the check fails: no test may leave a process behind.
+# killed, and the check fails: no test may leave a process behind. What the programs it runs
+# keep in a home directory (caches, settings: Mesa's shader cache, a window manager's, a
+# browser's) goes to a directory of the check's own, removed afterwards, so that a test run
+# leaves the home directory as it was; KS_SHADER_CACHE_DIR, where set, keeps Mesa's shader cache
+# there instead (in the build directory), warm from one check to the next.
 # Usage: guard.sh SECONDS COMMAND [ARGS...]
 set -u
 limit=$1
 shift
 token="guard-$$-$(date +%s%N)"
+home=$(mktemp -d /tmp/ks-guard-XXXXXX)
+trap 'rm -rf "$home"' EXIT
+export XDG_CACHE_HOME=$home/cache XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_STATE_HOME=$home/state
+export MESA_SHADER_CACHE_DIR=${KS_SHADER_CACHE_DIR:-$home/cache/mesa_shader_cache}
 
 KS_E2E_TOKEN="$token" setsid "$@" &
 pid=$!
