@@ -269,7 +269,10 @@ int FSOUND_Stream_Play(int, FSOUND_STREAM* stream) {
   return 0;
 }
 
-int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
+namespace {
+int g_lastReadMs = 0;  // what FSOUND_Stream_GetTime last returned
+
+int positionNowMs(FSOUND_STREAM* stream) {
   if (!stream) return 0;
   if (virtualTimeEnabled() || (g_heldLive && stream == g_heldStream)) {
     reportEnd(stream, virtualTimeMs());
@@ -287,6 +290,14 @@ int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
   g_output->unlock();
   return ms;
 }
+}  // namespace
+
+int FSOUND_Stream_GetTime(FSOUND_STREAM* stream) {
+  g_lastReadMs = positionNowMs(stream);
+  return g_lastReadMs;
+}
+
+int musicLastReadMs() { return g_lastReadMs; }
 
 signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream) {
   if (!stream) return 0;

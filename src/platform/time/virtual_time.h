@@ -18,3 +18,7 @@ int virtualTimeMs();
 // from that position on, and reports it plus what has been heard since.
 void virtualTimeHoldLive();
 void virtualTimeReleaseLive();
+
+// The music position the show last read (what FSOUND_Stream_GetTime last returned, 0 before
+// any read), for a backend that reports it to the page. Served by sound/stream.cpp.
+int musicLastReadMs();

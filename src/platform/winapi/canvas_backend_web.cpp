@@ -15,7 +15,7 @@
 // the cursor; message boxes as the page's dialog, answered before the call returns; the
 // loading picture shown at once (gdi_bitmap_web.cpp asks for canvasPresentNow).
 // Hooks on the module object: the page may define ksPainted(frames, musicMs, playing) (after
-// every paint), ksMessageBox(caption, text, isError) (a promise, resolved when answered);
+// every paint, with the music position the show read), ksMessageBox(caption, text, isError) (a promise, resolved when answered);
 // the backend defines ksPressEscape() (an Escape from the page) and ksDetach() (its key
 // listener removed), sets ksEndedByUser, and fills ksCapturedFrames with
 // {seconds, frame, width, height, png}.
@@ -37,8 +37,6 @@
 #include "platform/time/virtual_time.h"
 #include "platform/webgl/picture_webgl.h"
 
-// The position the show last read from the music stream, where the sound library offers it.
-int soundLastPositionMs() __attribute__((weak));
 extern "C" void emscripten_glFinish(void);
 
 namespace {
@@ -382,8 +380,6 @@ void canvasShowCursor(bool visible) { ksShowCursor(visible ? 1 : 0); }
 
 void canvasAfterPaint(double milliseconds, double) {
   ++g_frames;
-  bool virtualClock = g_options.virtualTime || g_fastForward;
-  int musicMs = virtualClock ? virtualTimeMs() : soundLastPositionMs ? soundLastPositionMs() : -1;
   if (g_options.virtualTime) {
     g_lastPaintedMs = virtualTimeMs();
     // The browser tells no process CPU time; the show runs on the page's one thread, so its
@@ -391,7 +387,7 @@ void canvasAfterPaint(double milliseconds, double) {
     if (g_options.benchHooks.painted) g_options.benchHooks.painted(g_lastPaintedMs, milliseconds, milliseconds);
   }
   // The first paint is the black frame before loading; the show plays from the second.
-  ksReportPaint(g_frames, musicMs, g_frames > 1 && !g_fastForward ? 1 : 0);
+  ksReportPaint(g_frames, musicLastReadMs(), g_frames > 1 && !g_fastForward ? 1 : 0);
 }
 
 void canvasMessageBox(const char* caption, const char* text, UINT type) {
