@@ -7,8 +7,9 @@
 #
 #   tools/web/deps.sh DEPS_DIR
 #
-# Sources are fetched once into DEPS_DIR/src: the files that `apt-get source --print-uris`
-# names, each checked against the checksum of the archive's signed index, but not the upstream
+# Sources are fetched once into DEPS_DIR/src (through apt's deb-src entry, which ./setup.sh test
+# adds: see tools/windows/debian-src.sh): the files that `apt-get source --print-uris` names,
+# each checked against the checksum of the archive's signed index, but not the upstream
 # signatures (*.asc, which the archive need not serve); then Debian's patches are applied. Libraries are built in DEPS_DIR/build and
 # installed to DEPS_DIR (include/, lib/, share/licenses/). A library already built from the same
 # source with the same scripts and Emscripten is not built again; delete DEPS_DIR to start afresh.
