@@ -15,14 +15,14 @@
 // the cursor; message boxes as the page's dialog, answered before the call returns; the
 // loading picture shown at once (gdi_bitmap_web.cpp asks for canvasPresentNow).
 // Hooks on the module object: the page may define ksPainted(frames, musicMs, playing) (after
-// every paint, with the music position the show read), ksMessageBox(caption, text, isError) (a promise, resolved when answered);
-// the backend defines ksPressEscape() (an Escape from the page) and ksDetach() (its key
-// listener removed), sets ksEndedByUser, and fills ksCapturedFrames with
-// {seconds, frame, width, height, png}.
+// every paint, with the music position the show read) and ksMessageBox(caption, text, isError)
+// (a promise, resolved when answered); the backend defines ksPressEscape() (an Escape from the
+// page) and ksDetach() (its key listener removed), sets ksEndedByUser, and fills
+// ksCapturedFrames with {seconds, frame, width, height, png}.
 // Does not support: input but Escape, display modes (full screen is the page's, through the
 // Fullscreen API), several windows, a picture resized after the window is made.
-// Depends on Emscripten's html5.h (WebGL context) and Asyncify, the GL stand-in's picture and
-// virtual time.
+// Depends on Emscripten's html5.h (WebGL context) and Asyncify, the GL stand-in's picture,
+// virtual time and the stream's last position (virtual_time.h).
 #include "platform/winapi/canvas_backend_web.h"
 
 #include <emscripten.h>
