@@ -76,10 +76,11 @@ double platformWallSeconds() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-// CPU time of the whole process, the renderer's worker threads included.
+// CPU time of the whole process, the renderer's worker threads included; 0 where the system
+// keeps none (the browser).
 double platformCpuSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  timespec now{};
+  if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now) != 0) return 0.0;
   return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
 }
 
