@@ -20,6 +20,7 @@ function(ks_web_check name seconds)
 endfunction()
 
 ks_web_check(frames 400)       # 13 scenes against the native capture
+ks_web_check(pacing 120)       # 25 frames a second of music at 60 and 144 Hz
 ks_web_check(sound 120)        # the sound clock, a stall, Escape and silence, no Web Audio
 ks_web_check(choices 300)      # panel and URL choices: from, sharp, loop, offset, full screen; 1920x1080 with bars
 ks_web_check(data_errors 120)  # missing and damaged content
