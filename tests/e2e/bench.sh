@@ -5,7 +5,7 @@
 source "$(dirname "$0")/common.sh"
 make_data
 cd "$WORK"
-timeout -k 5 600 "$BIN" --bench >out 2>err || { cat err >&2; fail "--bench ended with status $?"; }
+timeout -k 5 1200 "$BIN" --bench >out 2>err || { cat err >&2; fail "--bench ended with status $?"; }
 [ ! -e frames ] && [ -z "$(ls "$WORK" | grep -v -e '^data$' -e '^out$' -e '^err$')" ] || fail "--bench wrote files"
 # Frame N is drawn at N x 40 ms, 0 to 233.04 s (5827 frames): each row counts the frames within
 # its window's bounds, reckoned from those times.
