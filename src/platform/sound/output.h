@@ -1,7 +1,10 @@
 // The sound device behind the FSOUND calls: one output of interleaved 16-bit stereo at a fixed
-// rate, pulled by the output's own thread through a fill callback. One backend file each:
-// output_sdl.cpp (Linux, SDL2 audio), output_waveout.cpp (Windows, winmm waveOut) and
-// output_silent.cpp (both: no device, a thread that consumes samples in real time).
+// rate, pulled through a fill callback by the output's own thread (in the browser, which has
+// none, by the output itself whenever the position is read). One backend file each:
+// output_sdl.cpp (Linux, SDL2 audio), output_waveout.cpp (Windows, winmm waveOut),
+// output_web.cpp (the browser, Web Audio), output_silent_native.cpp (Linux and Windows: no
+// device, a thread that consumes samples in real time) and output_silent_web.cpp (the same in
+// the browser).
 #pragma once
 
 #include <cstdint>
