@@ -18,6 +18,7 @@ set_tests_properties(packaging.windows_resources PROPERTIES FIXTURES_REQUIRED ks
 # A clean clone's release: a Linux build of its own, the Windows program cross-built again and
 # the web page built again (both on the dependencies the suite built).
 add_test(NAME packaging.release
-  COMMAND ${ks_guard} 1800 ${ks_packaging_tests}/release.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/windows)
+  COMMAND ${ks_guard} 1800 ${ks_packaging_tests}/release.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/windows
+  ${CMAKE_BINARY_DIR}/web)
 set_tests_properties(packaging.release PROPERTIES FIXTURES_REQUIRED "ks_windows_build;ks_web_build" TIMEOUT 1830
   LABELS "e2e;long;windows" COST 800)

@@ -2,13 +2,14 @@
 # The release command, run on a clean clone of the repository's committed state, writes every
 # file it promises, their checksums pass `sha256sum -c`, and the version is in each: the .deb's
 # control field, the tarball's program (--version), the Windows program's version resource.
-#   release.sh SOURCE_DIR WINDOWS_BUILD_DIR
+#   release.sh SOURCE_DIR WINDOWS_BUILD_DIR WEB_BUILD_DIR
 # The Windows dependencies built by the suite (WINDOWS_BUILD_DIR/deps) and the web page's
-# (build-web/deps of the source tree, where the web checks built them) are reused, not rebuilt.
+# (WEB_BUILD_DIR/deps, where the web checks built them) are reused, not rebuilt.
 # A release that succeeds prints no error line (none starting with "E:").
 set -u
 src=$1
 windeps=$2/deps
+webdeps=${3:-}/deps
 here=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d /tmp/ks-release-XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
@@ -20,7 +21,7 @@ git clone -q --no-hardlinks "$src" "$WORK/clone" || fail "cannot clone $src"
 mkdir -p "$WORK/windows"
 ln -s "$windeps" "$WORK/windows/deps"
 mkdir -p "$WORK/web"
-[ ! -d "$src/build-web/deps" ] || ln -s "$src/build-web/deps" "$WORK/web/deps"
+[ ! -d "$webdeps" ] || ln -s "$webdeps" "$WORK/web/deps"
 (cd "$WORK/clone" && nice tools/release.sh "$version" --windows-build-dir "$WORK/windows" --web-build-dir "$WORK/web" >"$WORK/release.log" 2>&1) ||
   { tail -40 "$WORK/release.log" >&2; fail "tools/release.sh failed"; }
 dist=$WORK/clone/dist

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The web checks' fixture: builds the page with tools/web/build.sh (into build-web/site). Without
+# The web checks' fixture: builds the page with tools/web/build.sh (its arguments: the suite gives
+# --build-dir build/web, so the site is build/web/site). Without
 # Emscripten it is skipped (status 77), except on CI (CI=true), where that is a failure.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
