@@ -21,10 +21,20 @@ check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platf
 # The browser's GL stand-in is self-contained: GLU, the font and the show reach it through
 # <GL/gl.h> alone.
 check platform/webgl "platform/webgl/"
-# The process entries hand over to the show (and on Linux to the virtual-time runs).
-check platform/posix "platform/|capture/|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
-check platform/web "platform/|capture/bench\.h|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
+# The programs on top hand over to the show (and on Linux to the virtual-time runs); nothing
+# includes them.
+check main/linux "main/linux/|platform/|capture/|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
+check main/web "main/web/|platform/|capture/bench\.h|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"
+while IFS= read -r line; do
+  echo "includes a program's entry: $line" >&2
+  broken=1
+done < <(grep -rHn '#include "main/' --exclude-dir=main .)
 check capture "capture/|platform/|timeline/frame\.h|app/music\.h|app/app\.h"
+# The platform is the ground, whatever its folders: nothing under it reaches up.
+while IFS= read -r line; do
+  echo "the platform reaches up: $line" >&2
+  broken=1
+done < <(grep -rHnE '#include "(app|timeline|scenes|render|formats|capture|main)/' platform)
 # No loose sources at the platform's top: a file belongs to the folder of its service.
 for file in platform/*; do
   [ -d "$file" ] || [[ "$file" =~ ^platform/(win32|fsound|wall_clock)\.h$ ]] ||

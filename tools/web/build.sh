@@ -73,7 +73,7 @@ cmake --build "$build" -j "$jobs" >"$build.log" 2>&1 ||
 site=$out/site
 rm -rf "$site"
 mkdir -p "$site/data" "$site/fonts" "$site/licenses"
-cp -R "$root/src/platform/web/page/." "$site/"
+cp -R "$root/src/main/web/page/." "$site/"
 cp "$build/kelvo-strand.js" "$build/kelvo-strand.wasm" "$site/"
 find "$data" -maxdepth 1 -type f ! -name '.*' -exec cp {} "$site/data/" \;
 (cd "$site/data" && ls | grep -vx files.txt >files.txt)

@@ -1,7 +1,7 @@
 // Data directory lookup (POSIX): the working directory first, as the show expects, then beside
 // the program (/proc/self/exe), then the install tree's share/kelvo-strand. Linux only; on
 // Windows the program's folder is the working directory when it is double-clicked.
-#include "platform/posix/data_dir.h"
+#include "main/linux/data_dir.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
