@@ -1,7 +1,8 @@
 // The viewer's options: one table that both programs read, so the command line (Linux,
 // main/linux/main.cpp) and the page (main/web/) cannot drift. Each row holds the flag, its
 // argument, its --help text, the message for a value that is missing or does not read, and for
-// the options the page offers, the key of its form field and URL parameter, its label and its explanation.
+// the options the page offers, the key of its form field and URL parameter, its label and its
+// explanation.
 // Use: an entry walks argv with optionNext and acts on each option by its id (the meaning of
 // an option and the checks of how options combine are the entry's); the --help text's option
 // block is optionsHelp(); the page gets the rows with a page key as optionsJson().
