@@ -17,10 +17,10 @@ show='app/|timeline/|scenes/|render/|formats/'
 top='platform/(win32|fsound|wall_clock)\.h'
 for folder in app timeline scenes render formats; do check "$folder" "$show|$top"; done
 for service in sound time gl options; do check "platform/$service" "platform/$service/|$top|platform/time/virtual_time\.h"; done
-check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platform/gl/(offscreen|picture_scale)\.h|platform/webgl/picture_webgl\.h"
-# The browser's GL stand-in is self-contained: GLU, the font and the show reach it through
-# <GL/gl.h> alone.
-check platform/webgl "platform/webgl/"
+check platform/winapi "platform/winapi/|$top|platform/time/virtual_time\.h|platform/gl/(offscreen|picture_scale|picture_fit)\.h|platform/webgl/picture_webgl\.h"
+# The browser's GL stand-in is self-contained (GLU, the font and the show reach it through
+# <GL/gl.h> alone) but for the fit it shares with the native picture.
+check platform/webgl "platform/webgl/|platform/gl/picture_fit\.h"
 # The programs on top hand over to the show (and on Linux to the virtual-time runs); nothing
 # includes them.
 check main/linux "main/linux/|platform/|capture/|timeline/frame\.h|app/(music|app|assets)\.h|ks_build_config\.h"

@@ -42,17 +42,7 @@ bool pictureScaleSetTarget(int framebufferWidth, int framebufferHeight) {
     return false;
   g_framebufferWidth = framebufferWidth;
   g_framebufferHeight = framebufferHeight;
-  // The largest 4:3 rectangle that fits, in whole pixels, centred (an odd remainder puts the
-  // extra pixel of bar on the right or at the top).
-  long width = framebufferWidth, height = framebufferHeight;
-  if (width * 3 > height * 4)
-    width = height * 4 / 3;
-  else
-    height = width * 3 / 4;
-  g_picture.width = static_cast<int>(width);
-  g_picture.height = static_cast<int>(height);
-  g_picture.x = static_cast<int>((framebufferWidth - width) / 2);
-  g_picture.y = static_cast<int>((framebufferHeight - height) / 2);
+  g_picture = pictureFitFramebuffer(framebufferWidth, framebufferHeight);
   g_scaled = framebufferWidth != kWindowWidth || framebufferHeight != kWindowHeight;
   return true;
 }

@@ -11,9 +11,7 @@
 // which call the GL entry points with the scaled values.
 #pragma once
 
-struct PictureRect {
-  int x = 0, y = 0, width = 640, height = 480;
-};
+#include "platform/gl/picture_fit.h"
 
 // Chooses the framebuffer size the picture is drawn into; 640x480 (or 0x0) is the identity.
 // Returns false for sizes that cannot hold a picture (either side under 16 or over 16384).

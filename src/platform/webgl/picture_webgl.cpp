@@ -13,32 +13,10 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gl/picture_fit.h"
 #include "platform/webgl/gl_context.h"
 
 using namespace webgl;
-
-namespace {
-
-// The largest rectangle of the frame's proportions in an output, centred (an odd leftover puts
-// the extra pixel right of and above it), as the native presentation fits it.
-void fitRect(int frameWidth, int frameHeight, int outWidth, int outHeight, int to[4]) {
-  long long width, height;
-  if (static_cast<long long>(outWidth) * frameHeight <= static_cast<long long>(outHeight) * frameWidth) {
-    width = outWidth;
-    height = (static_cast<long long>(outWidth) * frameHeight + frameWidth / 2) / frameWidth;
-  } else {
-    height = outHeight;
-    width = (static_cast<long long>(outHeight) * frameWidth + frameHeight / 2) / frameHeight;
-  }
-  width = std::max(1LL, std::min<long long>(width, outWidth));
-  height = std::max(1LL, std::min<long long>(height, outHeight));
-  to[0] = int((outWidth - width) / 2);
-  to[1] = int((outHeight - height) / 2);
-  to[2] = int(width);
-  to[3] = int(height);
-}
-
-}  // namespace
 
 bool webglPictureInit(std::string* why) {
   std::string reason;
@@ -69,15 +47,11 @@ bool webglPictureSize(int width, int height) {
   }
   g.pictureWidth = width;
   g.pictureHeight = height;
-  long long w = width, h = height;
-  if (w * 3 > h * 4)
-    w = h * 4 / 3;
-  else
-    h = w * 3 / 4;
-  g.pictureRect[0] = int((width - w) / 2);
-  g.pictureRect[1] = int((height - h) / 2);
-  g.pictureRect[2] = int(w);
-  g.pictureRect[3] = int(h);
+  const PictureRect picture = pictureFitFramebuffer(width, height);
+  g.pictureRect[0] = picture.x;
+  g.pictureRect[1] = picture.y;
+  g.pictureRect[2] = picture.width;
+  g.pictureRect[3] = picture.height;
   g.scaled = width != 640 || height != 480;
   stateChanged();
   return true;
@@ -95,7 +69,10 @@ void webglPicturePresent(int canvasWidth, int canvasHeight, bool fill) {
   flushBatch();
   if (!g.ready || canvasWidth <= 0 || canvasHeight <= 0) return;
   int to[4] = {0, 0, canvasWidth, canvasHeight};
-  if (!fill) fitRect(g.pictureRect[2], g.pictureRect[3], canvasWidth, canvasHeight, to);
+  if (!fill) {
+    const PictureRect fit = presentFitRect(g.pictureRect[2], g.pictureRect[3], canvasWidth, canvasHeight, false);
+    to[0] = fit.x, to[1] = fit.y, to[2] = fit.width, to[3] = fit.height;
+  }
   devicePresent(canvasWidth, canvasHeight, g.pictureRect, to);
 }
 

@@ -4,16 +4,10 @@
 // around it. The show keeps seeing the frame's size (its viewports are unchanged).
 #pragma once
 
-// A rectangle in window pixels, origin at the lower left as GL counts them.
-struct PresentRect {
-  int x, y, width, height;
-};
+#include "platform/gl/picture_fit.h"
 
-// The largest rectangle of the frame's proportions that fits an output of outWidth x outHeight,
-// centred (odd leftovers put the extra pixel right of and above the picture). With
-// `integerScale` the picture is the frame times the largest whole factor that fits, for
-// crisp pixels; where not even one times fits, the proportional rectangle is used.
-PresentRect presentFitRect(int frameWidth, int frameHeight, int outWidth, int outHeight, bool integerScale);
+// A rectangle in window pixels; presentFitRect (picture_fit.h) places the frame in the window.
+using PresentRect = PictureRect;
 
 // Creates the frame's framebuffer (8-bit RGB colour; depth and stencil of the sizes the current
 // drawable has) on the current context and binds it, so everything drawn from now on lands in

@@ -50,28 +50,6 @@ GLenum depthFormat(GLint depthBits, GLint stencilBits) {
 }
 }  // namespace
 
-PresentRect presentFitRect(int frameWidth, int frameHeight, int outWidth, int outHeight, bool integerScale) {
-  if (frameWidth <= 0 || frameHeight <= 0 || outWidth <= 0 || outHeight <= 0) return {0, 0, 0, 0};
-  long long width, height;
-  int factor = std::min(outWidth / frameWidth, outHeight / frameHeight);
-  if (integerScale && factor >= 1) {
-    width = static_cast<long long>(frameWidth) * factor;
-    height = static_cast<long long>(frameHeight) * factor;
-  } else if (static_cast<long long>(outWidth) * frameHeight <= static_cast<long long>(outHeight) * frameWidth) {
-    // Narrower than the frame: full width, bars above and below.
-    width = outWidth;
-    height = (static_cast<long long>(outWidth) * frameHeight + frameWidth / 2) / frameWidth;
-  } else {
-    height = outHeight;
-    width = (static_cast<long long>(outHeight) * frameWidth + frameHeight / 2) / frameHeight;
-  }
-  width = std::max(1LL, std::min<long long>(width, outWidth));
-  height = std::max(1LL, std::min<long long>(height, outHeight));
-  int x = static_cast<int>((outWidth - width) / 2);
-  int y = static_cast<int>((outHeight - height) / 2);
-  return {x, y, static_cast<int>(width), static_cast<int>(height)};
-}
-
 // Loaders hand out entry points the driver does not implement (GLX does for any name), so the
 // context itself must say it has framebuffer objects and their blit.
 bool contextHasFramebuffers() {
