@@ -57,21 +57,16 @@ int main(int argc, char** argv) {
   bool integerScaling = false;
   bool fullResolution = false;
   bool loop = false;
-  bool fromGiven = false, toGiven = false;
   bool bench = false;
   std::string captureDir;
-  double from = 0.0, to = 1e30;
-  bool rangeGiven = false;
   bool fastForward = true;
-  std::vector<double> at;
   bool offsetGiven = false;
-  int frameWidth = 0, frameHeight = 0;
+  OptionValues values;
   VideoEncoding encoding;
-  bool scaleGiven = false;
   for (int i = 1; i < argc; ++i) {
     OptionArgument read;
     std::string why;
-    if (!optionNext(argc, argv, &i, &read, &why)) return usageError(why);
+    if (!optionNext(argc, argv, &i, &read, &why) || !optionRead(read, &values, &why)) return usageError(why);
     const ViewerOption& option = *read.option;
     const char* value = read.value;
     switch (option.id) {
@@ -110,19 +105,6 @@ int main(int argc, char** argv) {
         if (!*value) return usageError(optionNeeds(option));
         captureDir = value;
         break;
-      case OptionId::At:
-        if (!optionTimes(value, &at)) return usageError(optionNeeds(option));
-        break;
-      case OptionId::Size:
-        if (!optionSize(value, &frameWidth, &frameHeight)) return usageError(optionNeeds(option));
-        break;
-      case OptionId::Scale: {
-        long factor = 0;
-        if (!optionWhole(value, 2, 8, &factor)) return usageError(optionNeeds(option));
-        encoding.upscale = static_cast<int>(factor);
-        scaleGiven = true;
-        break;
-      }
       case OptionId::Lossless:
         encoding.lossless = true;
         break;
@@ -130,22 +112,25 @@ int main(int argc, char** argv) {
         fastForward = false;
         break;
       case OptionId::From:
-      case OptionId::To: {
-        bool isFrom = option.id == OptionId::From;
-        if (!optionSeconds(value, isFrom ? &from : &to)) return usageError(optionNeeds(option));
-        rangeGiven = true;
-        (isFrom ? fromGiven : toGiven) = true;
-        break;
-      }
+      case OptionId::To:
+      case OptionId::At:
+      case OptionId::Size:
+      case OptionId::Scale:
+        break;  // their values are read above
       case OptionId::NoOption:
       case OptionId::CaptureVideo:
         break;  // entries of the help alone: optionNext never returns them
     }
   }
+  const double from = values.from, to = values.to;
+  const std::vector<double>& at = values.at;
+  const int frameWidth = values.frameWidth, frameHeight = values.frameHeight;
+  const bool rangeGiven = values.fromGiven || values.toGiven, scaleGiven = values.scale != 0;
+  if (scaleGiven) encoding.upscale = values.scale;
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
   bool live = !bench && captureDir.empty();
-  if (toGiven && captureDir.empty()) return usageError("--to limits --capture");
-  if (fromGiven && bench) return usageError("--from goes with --capture or a live run, not --bench");
+  if (values.toGiven && captureDir.empty()) return usageError("--to limits --capture");
+  if (values.fromGiven && bench) return usageError("--from goes with --capture or a live run, not --bench");
   if (windowed && modeSwitch) return usageError("--windowed and --mode-switch do not go together");
   if (!live && (windowed || modeSwitch || integerScaling || fullResolution || loop))
     return usageError("--windowed, --mode-switch, --integer-scaling, --full-resolution and --loop are for live runs");
@@ -154,10 +139,9 @@ int main(int argc, char** argv) {
   if (!at.empty() && captureDir.empty()) return usageError("--at chooses the frames of --capture");
   if (!at.empty() && rangeGiven) return usageError("--at and --from or --to do not go together");
   if (!at.empty() && videoPathIsVideo(captureDir)) return usageError("--at writes PNG frames: give a directory");
-  char afterEnd[96];
-  std::snprintf(afterEnd, sizeof(afterEnd), "names a time after the end of the show (%g s)", kShowEndSeconds);
+  std::string pastEnd;
   for (double seconds : at)
-    if (seconds > kShowEndSeconds) return usageError((std::string("--at ") + afterEnd).c_str());
+    if (optionPastEnd("--at", seconds, kShowEndSeconds, &pastEnd)) return usageError(pastEnd);
   bool videoOut = videoPathIsVideo(captureDir);
   if (frameWidth && captureDir.empty() && !bench) return usageError("--size goes with --capture or --bench");
   if (frameWidth && videoOut && (frameWidth % 2 || frameHeight % 2))
@@ -168,7 +152,7 @@ int main(int argc, char** argv) {
     return usageError("--lossless writes Matroska: give a .mkv file to --capture");
   if (from > to) return usageError("--from is after --to");
   // The show's last frame is the last one at or before its end: a later start would draw it all for nothing.
-  if (from > kShowEndSeconds) return usageError((std::string("--from ") + afterEnd).c_str());
+  if (optionPastEnd("--from", from, kShowEndSeconds, &pastEnd)) return usageError(pastEnd);
 
   // Find the data and move there; the capture path keeps the meaning it had where we started.
   captureDir = dataDirAbsolute(captureDir);

@@ -46,11 +46,8 @@ int main(int argc, char** argv) {
   double launched = platformWallSeconds();
   bool sharp = false;
   bool bench = false;
-  bool fromGiven = false;
   bool offsetGiven = false;
-  double from = 0.0;
-  std::vector<double> at;
-  int frameWidth = 0, frameHeight = 0;
+  OptionValues values;
   for (int i = 1; i < argc; ++i) {
     OptionArgument read;
     std::string why;
@@ -72,14 +69,9 @@ int main(int argc, char** argv) {
         break;
       }
       case OptionId::From:
-        if (!optionSeconds(value, &from)) return refuse(optionNeeds(option));
-        fromGiven = true;
-        break;
       case OptionId::At:
-        if (!optionTimes(value, &at)) return refuse(optionNeeds(option));
-        break;
       case OptionId::Size:
-        if (!optionSize(value, &frameWidth, &frameHeight)) return refuse(optionNeeds(option));
+        if (!optionRead(read, &values, &why)) return refuse(why);
         break;
       case OptionId::Bench:
         bench = true;
@@ -91,17 +83,19 @@ int main(int argc, char** argv) {
         return refuse(std::string(option.flag) + " is not offered in the page");
     }
   }
+  const double from = values.from;
+  const std::vector<double>& at = values.at;
+  const int frameWidth = values.frameWidth, frameHeight = values.frameHeight;
   bool virtualRun = bench || !at.empty();
-  char afterEnd[96];
-  std::snprintf(afterEnd, sizeof(afterEnd), "names a time after the end of the show (%g s)", kShowEndSeconds);
+  std::string why;
   if (bench && !at.empty()) return refuse("--at and --bench do not go together");
-  if (fromGiven && virtualRun) return refuse("--from is for live play, not --at or --bench");
+  if (values.fromGiven && virtualRun) return refuse("--from is for live play, not --at or --bench");
   if (sharp && virtualRun) return refuse("--full-resolution is for live play (--size gives --at and --bench their size)");
   if (offsetGiven && virtualRun) return refuse("--audio-offset is for live play");
   if (frameWidth && !virtualRun) return refuse("--size goes with --at or --bench");
   for (double seconds : at)
-    if (seconds > kShowEndSeconds) return refuse(std::string("--at ") + afterEnd);
-  if (from > kShowEndSeconds) return refuse(std::string("--from ") + afterEnd);
+    if (optionPastEnd("--at", seconds, kShowEndSeconds, &why)) return refuse(why);
+  if (optionPastEnd("--from", from, kShowEndSeconds, &why)) return refuse(why);
 
   CanvasOptions options;
   options.sharp = sharp;

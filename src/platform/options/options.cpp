@@ -199,6 +199,45 @@ bool optionWhole(const char* text, long low, long high, long* value) {
   return true;
 }
 
+bool optionRead(const OptionArgument& read, OptionValues* values, std::string* why) {
+  const ViewerOption& option = *read.option;
+  bool ok = true;
+  switch (option.id) {
+    case Id::From:
+      ok = optionSeconds(read.value, &values->from);
+      values->fromGiven = true;
+      break;
+    case Id::To:
+      ok = optionSeconds(read.value, &values->to);
+      values->toGiven = true;
+      break;
+    case Id::At:
+      ok = optionTimes(read.value, &values->at);
+      break;
+    case Id::Size:
+      ok = optionSize(read.value, &values->frameWidth, &values->frameHeight);
+      break;
+    case Id::Scale: {
+      long factor = 0;
+      ok = optionWhole(read.value, 2, 8, &factor);
+      values->scale = static_cast<int>(factor);
+      break;
+    }
+    default:
+      break;
+  }
+  if (!ok) *why = optionNeeds(option);
+  return ok;
+}
+
+bool optionPastEnd(const char* flag, double seconds, double endSeconds, std::string* why) {
+  if (!(seconds > endSeconds)) return false;
+  char message[128];
+  std::snprintf(message, sizeof(message), "%s names a time after the end of the show (%g s)", flag, endSeconds);
+  *why = message;
+  return true;
+}
+
 std::string optionsHelp() {
   std::string out;
   for (const ViewerOption& option : kOptions) {

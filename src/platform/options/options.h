@@ -3,9 +3,11 @@
 // argument, its --help text, the message for a value that is missing or does not read, and for
 // the options the page offers, the key of its form field and URL parameter, its label and its
 // explanation.
-// Use: an entry walks argv with optionNext and acts on each option by its id (the meaning of
-// an option and the checks of how options combine are the entry's); the --help text's option
-// block is optionsHelp(); the page gets the rows with a page key as optionsJson().
+// Use: an entry walks argv with optionNext, reads the values both programs share with optionRead
+// and acts on the other options by their ids (what an option means to a program and most checks
+// of how options combine are the entry's; the show's end is checked by optionPastEnd); the
+// --help text's option block is optionsHelp(); the page gets the rows with a page key as
+// optionsJson().
 #pragma once
 
 #include <string>
@@ -74,6 +76,22 @@ bool optionSeconds(const char* text, double* seconds);
 bool optionTimes(const char* text, std::vector<double>* times);
 bool optionSize(const char* text, int* width, int* height);
 bool optionWhole(const char* text, long low, long high, long* value);
+
+// The values of --from, --to, --at, --size and --scale, as optionRead leaves them.
+struct OptionValues {
+  double from = 0.0, to = 1e30;
+  bool fromGiven = false, toGiven = false;
+  std::vector<double> at;
+  int frameWidth = 0, frameHeight = 0;  // 0: the program's own size
+  int scale = 0;                        // 0: not given
+};
+// Reads the value of one of those options into `values`; false with the option's message
+// ("--from needs a number of seconds") where it does not read. True for any other option,
+// which it leaves to the entry.
+bool optionRead(const OptionArgument& read, OptionValues* values, std::string* why);
+// True, with the message "FLAG names a time after the end of the show (E s)", where `seconds`
+// (the value of FLAG) lies after the show's end at `endSeconds`.
+bool optionPastEnd(const char* flag, double seconds, double endSeconds, std::string* why);
 
 // The option block of --help: every row's label and text in two columns, text from column 18.
 std::string optionsHelp();
