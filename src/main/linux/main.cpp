@@ -52,17 +52,8 @@ int usageError(const std::string& why) {
 
 int main(int argc, char** argv) {
   double launched = platformWallSeconds();
-  bool windowed = false;
-  bool modeSwitch = false;
-  bool integerScaling = false;
-  bool fullResolution = false;
-  bool loop = false;
-  bool bench = false;
   std::string captureDir;
-  bool fastForward = true;
-  bool offsetGiven = false;
   OptionValues values;
-  VideoEncoding encoding;
   for (int i = 1; i < argc; ++i) {
     OptionArgument read;
     std::string why;
@@ -76,61 +67,37 @@ int main(int argc, char** argv) {
       case OptionId::Version:
         std::puts("kelvo-strand " KS_VERSION);
         return 0;
-      case OptionId::Windowed:
-        windowed = true;
-        break;
       case OptionId::AudioOffset: {
         int ms = 0;
         if (!audioOffsetParse(value, &ms, &why)) return usageError(std::string(option.flag) + " " + value + " " + why);
         audioOffsetSetMs(ms);
-        offsetGiven = true;
         break;
       }
-      case OptionId::ModeSwitch:
-        modeSwitch = true;
-        break;
-      case OptionId::IntegerScaling:
-        integerScaling = true;
-        break;
-      case OptionId::FullResolution:
-        fullResolution = true;
-        break;
-      case OptionId::Loop:
-        loop = true;
-        break;
-      case OptionId::Bench:
-        bench = true;
-        break;
       case OptionId::Capture:
         if (!*value) return usageError(optionNeeds(option));
         captureDir = value;
         break;
-      case OptionId::Lossless:
-        encoding.lossless = true;
-        break;
-      case OptionId::NoFastForward:
-        fastForward = false;
-        break;
-      case OptionId::From:
-      case OptionId::To:
-      case OptionId::At:
-      case OptionId::Size:
-      case OptionId::Scale:
-        break;  // their values are read above
-      case OptionId::NoOption:
-      case OptionId::CaptureVideo:
-        break;  // entries of the help alone: optionNext never returns them
+      default:
+        break;  // the switches and the values optionRead reads
     }
   }
+  const bool windowed = values.has(OptionId::Windowed), modeSwitch = values.has(OptionId::ModeSwitch);
+  const bool integerScaling = values.has(OptionId::IntegerScaling);
+  const bool fullResolution = values.has(OptionId::FullResolution), loop = values.has(OptionId::Loop);
+  const bool bench = values.has(OptionId::Bench), offsetGiven = values.has(OptionId::AudioOffset);
+  const bool fastForward = !values.has(OptionId::NoFastForward);
   const double from = values.from, to = values.to;
   const std::vector<double>& at = values.at;
   const int frameWidth = values.frameWidth, frameHeight = values.frameHeight;
-  const bool rangeGiven = values.fromGiven || values.toGiven, scaleGiven = values.scale != 0;
+  const bool rangeGiven = values.has(OptionId::From) || values.has(OptionId::To);
+  const bool scaleGiven = values.has(OptionId::Scale);
+  VideoEncoding encoding;
   if (scaleGiven) encoding.upscale = values.scale;
+  encoding.lossless = values.has(OptionId::Lossless);
   if (bench && !captureDir.empty()) return usageError("--capture and --bench do not go together");
   bool live = !bench && captureDir.empty();
-  if (values.toGiven && captureDir.empty()) return usageError("--to limits --capture");
-  if (values.fromGiven && bench) return usageError("--from goes with --capture or a live run, not --bench");
+  if (values.has(OptionId::To) && captureDir.empty()) return usageError("--to limits --capture");
+  if (values.has(OptionId::From) && bench) return usageError("--from goes with --capture or a live run, not --bench");
   if (windowed && modeSwitch) return usageError("--windowed and --mode-switch do not go together");
   if (!live && (windowed || modeSwitch || integerScaling || fullResolution || loop))
     return usageError("--windowed, --mode-switch, --integer-scaling, --full-resolution and --loop are for live runs");

@@ -44,10 +44,8 @@ int refuse(const std::string& why) {
 
 int main(int argc, char** argv) {
   double launched = platformWallSeconds();
-  bool sharp = false;
-  bool bench = false;
-  bool offsetGiven = false;
   OptionValues values;
+  bool offsetGiven = false;
   for (int i = 1; i < argc; ++i) {
     OptionArgument read;
     std::string why;
@@ -59,7 +57,11 @@ int main(int argc, char** argv) {
       case OptionId::Loop:
         break;  // the page's: in the page or full screen, and playing again
       case OptionId::FullResolution:
-        sharp = true;
+      case OptionId::Bench:
+      case OptionId::From:
+      case OptionId::At:
+      case OptionId::Size:
+        if (!optionRead(read, &values, &why)) return refuse(why);
         break;
       case OptionId::AudioOffset: {
         int ms = 0;
@@ -68,14 +70,6 @@ int main(int argc, char** argv) {
         offsetGiven = true;
         break;
       }
-      case OptionId::From:
-      case OptionId::At:
-      case OptionId::Size:
-        if (!optionRead(read, &values, &why)) return refuse(why);
-        break;
-      case OptionId::Bench:
-        bench = true;
-        break;
       case OptionId::Version:
         std::puts("kelvo-strand " KS_VERSION);
         return 0;
@@ -83,13 +77,14 @@ int main(int argc, char** argv) {
         return refuse(std::string(option.flag) + " is not offered in the page");
     }
   }
+  const bool sharp = values.has(OptionId::FullResolution), bench = values.has(OptionId::Bench);
   const double from = values.from;
   const std::vector<double>& at = values.at;
   const int frameWidth = values.frameWidth, frameHeight = values.frameHeight;
   bool virtualRun = bench || !at.empty();
   std::string why;
   if (bench && !at.empty()) return refuse("--at and --bench do not go together");
-  if (values.fromGiven && virtualRun) return refuse("--from is for live play, not --at or --bench");
+  if (values.has(OptionId::From) && virtualRun) return refuse("--from is for live play, not --at or --bench");
   if (sharp && virtualRun) return refuse("--full-resolution is for live play (--size gives --at and --bench their size)");
   if (offsetGiven && virtualRun) return refuse("--audio-offset is for live play");
   if (frameWidth && !virtualRun) return refuse("--size goes with --at or --bench");

@@ -201,15 +201,15 @@ bool optionWhole(const char* text, long low, long high, long* value) {
 
 bool optionRead(const OptionArgument& read, OptionValues* values, std::string* why) {
   const ViewerOption& option = *read.option;
+  static_assert(static_cast<int>(Id::Version) < 64, "OptionValues::given holds a bit an option (Version is the last)");
+  values->given |= 1ULL << static_cast<int>(option.id);
   bool ok = true;
   switch (option.id) {
     case Id::From:
       ok = optionSeconds(read.value, &values->from);
-      values->fromGiven = true;
       break;
     case Id::To:
       ok = optionSeconds(read.value, &values->to);
-      values->toGiven = true;
       break;
     case Id::At:
       ok = optionTimes(read.value, &values->at);

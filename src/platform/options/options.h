@@ -3,9 +3,10 @@
 // argument, its --help text, the message for a value that is missing or does not read, and for
 // the options the page offers, the key of its form field and URL parameter, its label and its
 // explanation.
-// Use: an entry walks argv with optionNext, reads the values both programs share with optionRead
-// and acts on the other options by their ids (what an option means to a program and most checks
-// of how options combine are the entry's; the show's end is checked by optionPastEnd); the
+// Use: an entry walks argv with optionNext and optionRead, which notes what was given and reads
+// the values both programs share, and acts on the rest by the options' ids (what an option means
+// to a program and most checks of how options combine are the entry's; the show's end is
+// checked by optionPastEnd); the
 // --help text's option block is optionsHelp(); the page gets the rows with a page key as
 // optionsJson().
 #pragma once
@@ -77,17 +78,19 @@ bool optionTimes(const char* text, std::vector<double>* times);
 bool optionSize(const char* text, int* width, int* height);
 bool optionWhole(const char* text, long low, long high, long* value);
 
-// The values of --from, --to, --at, --size and --scale, as optionRead leaves them.
+// What optionRead has read: which options were given, and the values of --from, --to, --at,
+// --size and --scale.
 struct OptionValues {
+  unsigned long long given = 0;  // a bit an OptionId
+  bool has(OptionId id) const { return (given >> static_cast<int>(id)) & 1; }
   double from = 0.0, to = 1e30;
-  bool fromGiven = false, toGiven = false;
   std::vector<double> at;
   int frameWidth = 0, frameHeight = 0;  // 0: the program's own size
   int scale = 0;                        // 0: not given
 };
-// Reads the value of one of those options into `values`; false with the option's message
-// ("--from needs a number of seconds") where it does not read. True for any other option,
-// which it leaves to the entry.
+// Notes the option as given and reads the value of the five above into `values`; false with
+// the option's message ("--from needs a number of seconds") where it does not read. The other
+// values (--capture, --audio-offset) are the entry's.
 bool optionRead(const OptionArgument& read, OptionValues* values, std::string* why);
 // True, with the message "FLAG names a time after the end of the show (E s)", where `seconds`
 // (the value of FLAG) lies after the show's end at `endSeconds`.
