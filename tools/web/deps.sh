@@ -7,12 +7,10 @@
 #
 #   tools/web/deps.sh DEPS_DIR
 #
-# Sources are fetched once into DEPS_DIR/src (through apt's deb-src entry, which ./setup.sh test
-# adds: see tools/windows/debian-src.sh): the files that `apt-get source --print-uris` names,
-# each checked against the checksum of the archive's signed index, but not the upstream
-# signatures (*.asc, which the archive need not serve); then Debian's patches are applied. Libraries are built in DEPS_DIR/build and
-# installed to DEPS_DIR (include/, lib/, share/licenses/). A library already built from the same
-# source with the same scripts and Emscripten is not built again; delete DEPS_DIR to start afresh.
+# Sources are fetched once into DEPS_DIR/src, checked and unpacked with Debian's patches applied
+# (tools/debian-source.sh). Libraries are built in DEPS_DIR/build and installed to DEPS_DIR
+# (include/, lib/, share/licenses/). A library already built from the same source with the same
+# scripts and Emscripten is not built again; delete DEPS_DIR to start afresh.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,111 +20,20 @@ mkdir -p "$1"
 deps=$(cd "$1" && pwd)
 prefix=$deps
 jobs=${KS_JOBS:-2}
-say() { echo "deps: $*" >&2; }
 
 # shellcheck source=emscripten-env.sh
 . "$here/emscripten-env.sh"
-for tool in cmake make apt-get patch tar; do
+# shellcheck source=../debian-source.sh
+. "$root/tools/debian-source.sh"
+for tool in cmake make; do
   command -v "$tool" >/dev/null || { say "$tool is missing (./setup.sh installs it)"; exit 1; }
 done
-[ -x /usr/lib/apt/apt-helper ] || { say "apt's apt-helper is missing"; exit 1; }
 
 # What a cached build was made with: the scripts that made it and the compiler.
-recipe=$( { cat "$0" "$here/emscripten-env.sh"; emcc --version 2>/dev/null | head -1; } | sha256sum | cut -c1-16)
+# shellcheck disable=SC2034  # read by tools/debian-source.sh
+recipe=$( { cat "$0" "$here/emscripten-env.sh" "$root/tools/debian-source.sh"; emcc --version 2>/dev/null | head -1; } |
+  sha256sum | cut -c1-16)
 
-# Unpacks the source package whose .dsc is in the current directory into the directory it
-# names on standard output: the upstream tarball, then Debian's changes (a 1.0 diff, or a 3.0
-# debian tarball whose patch series is applied as dpkg-source would).
-unpack() {
-  local dsc format source version upstream dir orig patch level component name
-  dsc=$(ls ./*.dsc)
-  format=$(sed -n 's/^Format: //p' "$dsc")
-  source=$(sed -n 's/^Source: //p' "$dsc")
-  version=$(sed -n 's/^Version: //p' "$dsc")
-  upstream=${version#*:}
-  [ "$format" = "3.0 (native)" ] || upstream=${upstream%-*}
-  dir=$source-$upstream
-  orig=$(ls ./*.orig.tar.* ./*_"$upstream".tar.* 2>/dev/null | grep -v '\.asc$' | head -1)
-  [ -n "$orig" ] || { say "$source: no upstream tarball"; return 1; }
-  # (Called where errexit does not hold: every step checks its own result.)
-  rm -rf "$dir" unpack && mkdir unpack || return 1
-  tar -xf "$orig" -C unpack || return 1
-  # One top folder (the usual case) becomes the source directory; loose files go into it.
-  if [ "$(ls -A unpack | wc -l)" -eq 1 ] && [ -d "unpack/$(ls -A unpack)" ]; then
-    mv "unpack/$(ls -A unpack)" "$dir" && rmdir unpack || return 1
-  else
-    mv unpack "$dir" || return 1
-  fi
-  case "$format" in
-    "1.0")
-      if ls ./*.diff.gz >/dev/null 2>&1; then
-        zcat ./*.diff.gz | patch -d "$dir" -p1 -s --no-backup-if-mismatch ||
-          { say "$source: Debian's diff does not apply"; return 1; }
-      fi ;;
-    "3.0 (quilt)")
-      # Extra upstream tarballs (orig-COMPONENT) unpack into a folder of that name, as
-      # Debian's patches expect.
-      for component in ./*.orig-*.tar.*; do
-        [ -f "$component" ] || continue
-        case "$component" in *.asc) continue ;; esac
-        name=${component##*.orig-}
-        name=${name%%.tar.*}
-        rm -rf unpack && mkdir unpack && tar -xf "$component" -C unpack || return 1
-        if [ "$(ls -A unpack | wc -l)" -eq 1 ] && [ -d "unpack/$(ls -A unpack)" ]; then
-          mv "unpack/$(ls -A unpack)" "$dir/$name" && rmdir unpack || return 1
-        else
-          mv unpack "$dir/$name" || return 1
-        fi
-      done
-      tar -xf ./*.debian.tar.* -C "$dir" || return 1
-      if [ -f "$dir/debian/patches/series" ]; then
-        while read -r patch level; do
-          patch -d "$dir" "${level:--p1}" -s --no-backup-if-mismatch <"$dir/debian/patches/$patch" ||
-            { say "$source: Debian's patch $patch does not apply"; return 1; }
-        done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$dir/debian/patches/series")
-      fi ;;
-    "3.0 (native)") ;;
-    *) say "$source: source format $format is not known here"; return 1 ;;
-  esac
-  echo "$dir"
-}
-
-# Prints the directory of the unpacked source package $1, fetching it the first time; files
-# matching the pattern $2 are not fetched.
-source_dir() {
-  local pkg=$1 skip=${2:-} fetch=$deps/src/$1 uri name size hash dir
-  if [ -f "$fetch/.unpacked" ] && [ -d "$fetch/$(cat "$fetch/.unpacked")" ]; then
-    echo "$fetch/$(cat "$fetch/.unpacked")"
-    return
-  fi
-  "$root/tools/windows/debian-src.sh" "$pkg" >&2
-  rm -rf "$fetch" && mkdir -p "$fetch"
-  say "fetching Debian's source of $pkg"
-  apt-get source --print-uris -qq "$pkg" >"$fetch/uris" 2>"$fetch/apt.log" ||
-    { cat "$fetch/apt.log" >&2; say "apt knows no source package $pkg"; exit 1; }
-  while read -r uri name size hash; do
-    case "$name" in
-      *.asc) continue ;;  # upstream signatures: the checksums stand for them
-    esac
-    # shellcheck disable=SC2254
-    [ -n "$skip" ] && case "$name" in $skip) continue ;; esac
-    /usr/lib/apt/apt-helper -qq download-file "${uri//\'/}" "$fetch/$name" "$hash" >>"$fetch/apt.log" 2>&1 ||
-      { grep -v unsandboxed "$fetch/apt.log" >&2; say "could not fetch $name"; exit 1; }
-  done <"$fetch/uris"
-  dir=$(cd "$fetch" && unpack) || { say "could not unpack $pkg"; exit 1; }
-  echo "$dir" >"$fetch/.unpacked"
-  echo "$fetch/$dir"
-}
-
-# True when library $1 is installed in the prefix from source directory $2 by this recipe.
-up_to_date() { [ "$(cat "$prefix/.$1" 2>/dev/null)" = "$(basename "$2") $recipe" ]; }
-mark_built() { echo "$(basename "$2") $recipe" >"$prefix/.$1"; }
-# Runs a build step with its output in the log $1, which is shown when the step fails.
-logged() {
-  local log=$1 what=$2
-  shift 2
-  "$@" >>"$log" 2>&1 || { tail -30 "$log" >&2; say "$what failed ($log)"; exit 1; }
-}
 # Copies the licence notices of library $1 from source directory $2 (further arguments: its
 # upstream licence files) into share/licenses/$1, with Debian's copyright file.
 licences() {
