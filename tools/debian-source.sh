@@ -4,13 +4,17 @@
 # checked and unpacked, and the bookkeeping of the libraries built from them.
 #
 # The sourcing script sets `deps` (sources are fetched into $deps/src/PACKAGE), `prefix` (where
-# it installs; the marks of what was built are kept there) and `recipe` (what its builds are
-# made with: a hash of its scripts, this one among them, and its compiler), and gets:
+# it installs; the marks of what was built are kept there), `recipe` (what its builds are made
+# with: a hash of its scripts, this one among them, and its compiler) and `target` (what the
+# libraries are for, in its lines: "" or " for x86_64"), and gets:
 #   say TEXT               a line "deps: TEXT" on standard error
 #   source_dir PKG [SKIP]  prints the directory of the unpacked source package PKG, fetching it
 #                          the first time; files matching the pattern SKIP are not fetched
-#   up_to_date LIB DIR     true when library LIB is installed from source directory DIR by this
-#                          recipe; mark_built LIB DIR records that it now is
+#   begin_build LIB PKG BUILD LABEL [SKIP]
+#                          sets `src` to PKG's unpacked source (source_dir) and, unless library
+#                          LIB is installed from it by this recipe already ("LABEL: cached"),
+#                          empties the build directory BUILD and its log BUILD.log and is true;
+#                          mark_built LIB then records that LIB is installed from `src`
 #   logged LOG WHAT CMD... runs CMD with its output added to LOG, shown when CMD fails
 #
 # apt needs a deb-src entry, which ./setup.sh test adds (tools/windows/debian-src.sh). Each file
@@ -113,8 +117,17 @@ source_dir() {
   echo "$fetch/$dir"
 }
 
-up_to_date() { [ "$(cat "$prefix/.$1" 2>/dev/null)" = "$(basename "$2") $recipe" ]; }
-mark_built() { echo "$(basename "$2") $recipe" >"$prefix/.$1"; }
+begin_build() {
+  local lib=$1 pkg=$2 build=$3 label=$4 skip=${5:-}
+  src=$(source_dir "$pkg" "$skip") || exit 1
+  if [ "$(cat "$prefix/.$lib" 2>/dev/null)" = "$(basename "$src") $recipe" ]; then
+    say "$label$target: cached ($(basename "$src"))"
+    return 1
+  fi
+  say "building $(basename "$src")$target"
+  rm -rf "$build" "$build.log" && mkdir -p "$build" || { say "cannot make $build"; exit 1; }
+}
+mark_built() { echo "$(basename "$src") $recipe" >"$prefix/.$1"; }
 
 logged() {
   local log=$1 what=$2

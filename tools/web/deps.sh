@@ -11,6 +11,7 @@
 # (tools/debian-source.sh). Libraries are built in DEPS_DIR/build and installed to DEPS_DIR
 # (include/, lib/, share/licenses/). A library already built from the same source with the same
 # scripts and Emscripten is not built again; delete DEPS_DIR to start afresh.
+# shellcheck disable=SC2034,SC2154  # target, recipe and src pass through tools/debian-source.sh
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,6 +20,7 @@ root=$(cd "$here/../.." && pwd)
 mkdir -p "$1"
 deps=$(cd "$1" && pwd)
 prefix=$deps
+target=""
 jobs=${KS_JOBS:-2}
 
 # shellcheck source=emscripten-env.sh
@@ -30,7 +32,6 @@ for tool in cmake make; do
 done
 
 # What a cached build was made with: the scripts that made it and the compiler.
-# shellcheck disable=SC2034  # read by tools/debian-source.sh
 recipe=$( { cat "$0" "$here/emscripten-env.sh" "$root/tools/debian-source.sh"; emcc --version 2>/dev/null | head -1; } |
   sha256sum | cut -c1-16)
 
@@ -50,83 +51,64 @@ emcmake_configure() {
 
 mkdir -p "$prefix/include" "$prefix/lib"
 
-jpeg=$(source_dir libjpeg-turbo)
-if up_to_date libjpeg "$jpeg"; then
-  say "libjpeg-turbo: cached ($(basename "$jpeg"))"
-else
-  say "building $(basename "$jpeg")"
-  build=$deps/build/libjpeg-turbo
-  rm -rf "$build" "$build.log" && mkdir -p "$build"
-  logged "$build.log" "libjpeg-turbo: configuration" emcmake_configure -S "$jpeg" -B "$build" \
+build=$deps/build/libjpeg-turbo
+if begin_build libjpeg libjpeg-turbo "$build" libjpeg-turbo; then
+  logged "$build.log" "libjpeg-turbo: configuration" emcmake_configure -S "$src" -B "$build" \
     -DENABLE_SHARED=0 -DENABLE_STATIC=1 -DWITH_TURBOJPEG=0 -DWITH_SIMD=0
   logged "$build.log" "libjpeg-turbo: build" cmake --build "$build" -j "$jobs" --target jpeg-static
   cp "$build/libjpeg.a" "$prefix/lib/"
-  cp "$build/jconfig.h" "$jpeg/jpeglib.h" "$jpeg/jmorecfg.h" "$jpeg/jerror.h" "$prefix/include/"
-  licences libjpeg-turbo "$jpeg" LICENSE.md README.ijg
-  mark_built libjpeg "$jpeg"
+  cp "$build/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$prefix/include/"
+  licences libjpeg-turbo "$src" LICENSE.md README.ijg
+  mark_built libjpeg
 fi
 
-mpg123=$(source_dir mpg123)
-if up_to_date libmpg123 "$mpg123"; then
-  say "libmpg123: cached ($(basename "$mpg123"))"
-else
-  say "building $(basename "$mpg123")"
-  build=$deps/build/mpg123
-  rm -rf "$build" "$build.log" && mkdir -p "$build"
+build=$deps/build/mpg123
+if begin_build libmpg123 mpg123 "$build" libmpg123; then
   # Only the decoding library, with the portable floating-point decoder: no output modules,
   # no network streams. (Its config.sub predates Emscripten's name: wasm32 is the host.)
-  (cd "$build" && logged "$build.log" "mpg123: configuration" emconfigure "$mpg123/configure" \
+  (cd "$build" && logged "$build.log" "mpg123: configuration" emconfigure "$src/configure" \
     --host=wasm32 --prefix="$prefix" --enable-static --disable-shared --enable-modules=no \
     --enable-network=no --with-cpu=generic_fpu --with-audio=dummy)
   logged "$build.log" "mpg123: build" emmake make -C "$build" -j "$jobs" src/libmpg123/libmpg123.la
   cp "$build/src/libmpg123/.libs/libmpg123.a" "$prefix/lib/"
-  cp "$build/src/libmpg123/mpg123.h" "$mpg123/src/libmpg123/fmt123.h" "$prefix/include/"
-  licences mpg123 "$mpg123" COPYING
-  mark_built libmpg123 "$mpg123"
+  cp "$build/src/libmpg123/mpg123.h" "$src/src/libmpg123/fmt123.h" "$prefix/include/"
+  licences mpg123 "$src" COPYING
+  mark_built libmpg123
 fi
 
-freetype=$(source_dir freetype)
-if up_to_date libfreetype "$freetype"; then
-  say "FreeType: cached ($(basename "$freetype"))"
-else
-  say "building $(basename "$freetype")"
-  build=$deps/build/freetype
-  rm -rf "$build" "$build.log" "$prefix/include/freetype2" && mkdir -p "$build"
+build=$deps/build/freetype
+if begin_build libfreetype freetype "$build" FreeType; then
+  rm -rf "$prefix/include/freetype2"
   # The show reads one TrueType font file: none of the optional libraries is needed.
-  logged "$build.log" "FreeType: configuration" emcmake_configure -S "$freetype" -B "$build" \
+  logged "$build.log" "FreeType: configuration" emcmake_configure -S "$src" -B "$build" \
     -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
   logged "$build.log" "FreeType: build" cmake --build "$build" -j "$jobs"
   logged "$build.log" "FreeType: install" cmake --install "$build"
-  licences freetype "$freetype" LICENSE.TXT docs/FTL.TXT
-  mark_built libfreetype "$freetype"
+  licences freetype "$src" LICENSE.TXT docs/FTL.TXT
+  mark_built libfreetype
 fi
 
 # The upstream tarball alone: Debian's 1.0 diff holds its packaging (debian/), which this
 # build does not use, and the archive here does not serve it.
-glu=$(source_dir libglu '*.diff.gz')
-if up_to_date libGLU "$glu"; then
-  say "GLU: cached ($(basename "$glu"))"
-else
-  say "building $(basename "$glu")"
-  build=$deps/build/glu
-  rm -rf "$build" "$build.log" && mkdir -p "$build"
+build=$deps/build/glu
+if begin_build libGLU libglu "$build" GLU '*.diff.gz'; then
   # The C half of the library, as its own build lists it (priorityq-heap.c is included by
   # priorityq.c); the GL calls it makes are served by the platform layer's GL at link time.
   objects=()
-  for file in "$glu"/src/libutil/*.c "$glu"/src/libtess/*.c; do
+  for file in "$src"/src/libutil/*.c "$src"/src/libtess/*.c; do
     [ "$(basename "$file")" = priorityq-heap.c ] && continue
     object=$build/$(basename "$(dirname "$file")")-$(basename "$file" .c).o
     logged "$build.log" "GLU: compiling $(basename "$file")" emcc -O2 -DLIBRARYBUILD \
-      -I"$glu/include" -I"$glu/src/include" -c "$file" -o "$object"
+      -I"$src/include" -I"$src/src/include" -c "$file" -o "$object"
     objects+=("$object")
   done
   rm -f "$prefix/lib/libGLU.a"
   logged "$build.log" "GLU: archive" emar rcs "$prefix/lib/libGLU.a" "${objects[@]}"
   mkdir -p "$prefix/include/GL"
-  cp "$glu/include/GL/glu.h" "$prefix/include/GL/"
+  cp "$src/include/GL/glu.h" "$prefix/include/GL/"
   # Its licence is the one every source file opens with.
-  licences glu "$glu"
-  sed -n '2,/\*\//{/\*\//d;s/^ \* \{0,1\}//;s/^ \*$//;p}' "$glu/include/GL/glu.h" >"$prefix/share/licenses/glu/LICENSE"
-  mark_built libGLU "$glu"
+  licences glu "$src"
+  sed -n '2,/\*\//{/\*\//d;s/^ \* \{0,1\}//;s/^ \*$//;p}' "$src/include/GL/glu.h" >"$prefix/share/licenses/glu/LICENSE"
+  mark_built libGLU
 fi

@@ -9,6 +9,7 @@
 # (include/, lib/). A library already built from the same source with the same scripts is not
 # built again; delete DEPS_DIR to start afresh. KS_JOBS sets the build's parallel jobs (all
 # cores by default).
+# shellcheck disable=SC2034,SC2154  # target, recipe and src pass through tools/debian-source.sh
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,6 +26,7 @@ esac
 triple=$arch-w64-mingw32
 toolchain=$here/mingw-w64-$arch.cmake
 prefix=$deps/$arch
+target=" for $arch"
 jobs=${KS_JOBS:-$(nproc)}
 
 # shellcheck source=../debian-source.sh
@@ -34,42 +36,31 @@ for tool in "$triple-gcc-posix" "$triple-g++-posix" cmake make; do
 done
 
 # What a cached build was made with: the scripts that made it.
-# shellcheck disable=SC2034  # read by tools/debian-source.sh
 recipe=$(cat "$0" "$here/mingw-w64.cmake" "$toolchain" "$root/tools/debian-source.sh" | sha256sum | cut -c1-16)
 
 mkdir -p "$prefix/include" "$prefix/lib"
 
-jpeg=$(source_dir libjpeg-turbo)
-if up_to_date libjpeg "$jpeg"; then
-  say "libjpeg-turbo for $arch: cached ($(basename "$jpeg"))"
-else
-  say "building $(basename "$jpeg") for $arch"
-  build=$deps/build/$arch/libjpeg-turbo
-  rm -rf "$build" "$build.log" && mkdir -p "$build"
+build=$deps/build/$arch/libjpeg-turbo
+if begin_build libjpeg libjpeg-turbo "$build" libjpeg-turbo; then
   simd=0
   command -v nasm >/dev/null && simd=1
-  logged "$build.log" "libjpeg-turbo: configuration" cmake -S "$jpeg" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  logged "$build.log" "libjpeg-turbo: configuration" cmake -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=0 -DENABLE_STATIC=1 \
     -DWITH_TURBOJPEG=0 -DWITH_SIMD=$simd
   logged "$build.log" "libjpeg-turbo: build" cmake --build "$build" -j "$jobs" --target jpeg-static
   cp "$build/libjpeg.a" "$prefix/lib/"
-  cp "$build/jconfig.h" "$jpeg/jpeglib.h" "$jpeg/jmorecfg.h" "$jpeg/jerror.h" "$prefix/include/"
-  mark_built libjpeg "$jpeg"
+  cp "$build/jconfig.h" "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$prefix/include/"
+  mark_built libjpeg
 fi
 
-mpg123=$(source_dir mpg123)
-if up_to_date libmpg123 "$mpg123"; then
-  say "libmpg123 for $arch: cached ($(basename "$mpg123"))"
-else
-  say "building $(basename "$mpg123") for $arch"
-  build=$deps/build/$arch/mpg123
-  rm -rf "$build" "$build.log" && mkdir -p "$build"
+build=$deps/build/$arch/mpg123
+if begin_build libmpg123 mpg123 "$build" libmpg123; then
   # Only the decoding library: no output modules, no network streams.
-  (cd "$build" && logged "$build.log" "mpg123: configuration" "$mpg123/configure" --host="$triple" \
+  (cd "$build" && logged "$build.log" "mpg123: configuration" "$src/configure" --host="$triple" \
     CC="$triple-gcc-posix" --prefix="$prefix" --enable-static --disable-shared --enable-modules=no \
     --enable-network=no --with-cpu=$mpg123_cpu --with-audio=dummy)
   logged "$build.log" "mpg123: build" make -C "$build" -j "$jobs" src/libmpg123/libmpg123.la
   cp "$build/src/libmpg123/.libs/libmpg123.a" "$prefix/lib/"
-  cp "$build/src/libmpg123/mpg123.h" "$mpg123/src/libmpg123/fmt123.h" "$prefix/include/"
-  mark_built libmpg123 "$mpg123"
+  cp "$build/src/libmpg123/mpg123.h" "$src/src/libmpg123/fmt123.h" "$prefix/include/"
+  mark_built libmpg123
 fi
