@@ -62,6 +62,16 @@ struct Mixer {
     noiseState = noiseState * 1664525u + 1013904223u;
     return float(int32_t(noiseState)) / 2147483648.0f;
   }
+  // Noise through a one-pole high-pass filter of coefficient k: the hiss of snare, hats and crash.
+  struct HighPass {
+    float hp = 0, prev = 0;
+  };
+  float highPassNoise(HighPass& filter, float k) {
+    float nz = noise();
+    filter.hp = k * (filter.hp + nz - filter.prev);
+    filter.prev = nz;
+    return filter.hp;
+  }
   size_t index(double t) const { return size_t(std::max(0.0, t) * kRate); }
   void put(size_t i, float v, float pan, float send = 0) {
     if (i >= left.size()) return;
@@ -84,35 +94,28 @@ struct Mixer {
   }
   void snare(double t, float amp) {
     size_t s = index(t);
-    float hp = 0, prev = 0;
+    HighPass hiss;
     for (int n = 0; n < int(0.25 * kRate); ++n) {
       double x = double(n) / kRate;
-      float nz = noise();
-      hp = 0.85f * (hp + nz - prev);
-      prev = nz;
+      float hp = highPassNoise(hiss, 0.85f);
       float body = float(std::sin(2 * kPi * 185 * x) * std::exp(-x * 30));
       put(s + n, amp * (0.7f * hp * float(std::exp(-x * 18)) + 0.5f * body), 0.1f, 0.15f * amp);
     }
   }
   void hat(double t, float amp, bool open, float pan) {
     size_t s = index(t);
-    float prev = 0, hp = 0;
+    HighPass hiss;
     double decay = open ? 9 : 60;
     for (int n = 0; n < int((open ? 0.3 : 0.06) * kRate); ++n) {
-      float nz = noise();
-      hp = 0.6f * (hp + nz - prev);
-      prev = nz;
-      put(s + n, amp * hp * float(std::exp(-double(n) / kRate * decay)), pan);
+      put(s + n, amp * highPassNoise(hiss, 0.6f) * float(std::exp(-double(n) / kRate * decay)), pan);
     }
   }
   void crash(double t, float amp) {
     size_t s = index(t);
-    float prev = 0, hp = 0;
+    HighPass hiss;
     for (int n = 0; n < int(2.2 * kRate); ++n) {
       double x = double(n) / kRate;
-      float nz = noise();
-      hp = 0.75f * (hp + nz - prev);
-      prev = nz;
+      float hp = highPassNoise(hiss, 0.75f);
       float shimmer = float(std::sin(2 * kPi * 5400 * x) * std::sin(2 * kPi * 7300 * x));
       float v = amp * (hp + 0.2f * shimmer * hp) * float(std::exp(-x * 2.2));
       put(s + n, v, (n % 2) ? 0.3f : -0.3f, 0.1f * amp);
