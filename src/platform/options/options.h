@@ -6,9 +6,8 @@
 // Use: an entry walks argv with optionNext and optionRead, which notes what was given and reads
 // the values both programs share, and acts on the rest by the options' ids (what an option means
 // to a program and most checks of how options combine are the entry's; the show's end is
-// checked by optionPastEnd); the
-// --help text's option block is optionsHelp(); the page gets the rows with a page key as
-// optionsJson().
+// checked by optionPastEnd); the --help text's option block is optionsHelp(); the page gets the
+// rows with a page key as optionsJson().
 #pragma once
 
 #include <string>
