@@ -11,6 +11,7 @@
 #include "platform/win32.h"
 #include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/headless_backend.h"
+#include "support/gl_fixture.h"
 
 namespace {
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -31,12 +32,6 @@ const char* writeBitmap() {
   SDL_SaveBMP(surface, path);
   SDL_FreeSurface(surface);
   return path;
-}
-
-std::vector<unsigned char> readFrame() {
-  std::vector<unsigned char> rgb(640 * 480 * 3);
-  offscreenReadRgb(rgb.data());
-  return rgb;
 }
 
 // Colour at window pixel (x, y), y counted from the top.
@@ -76,7 +71,7 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
   DeleteObject(bitmap);
   DeleteDC(memory);
 
-  std::vector<unsigned char> rgb = readFrame();
+  std::vector<unsigned char> rgb = glFrame();
   EXPECT_EQ(at(rgb, 500, 400), (std::vector<int>{0, 0, 255}));   // the bitmap's top row
   EXPECT_EQ(at(rgb, 501, 401), (std::vector<int>{255, 0, 0}));   // red part
   EXPECT_EQ(at(rgb, 563, 431), (std::vector<int>{255, 0, 0}));
@@ -86,18 +81,10 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
   EXPECT_EQ(at(rgb, 560, 432), (std::vector<int>{0, 0, 0}));     // rows 32.. not copied
   EXPECT_EQ(at(rgb, 499, 410), (std::vector<int>{0, 0, 0}));
 
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 10);
-  EXPECT_EQ(viewport[3], 200);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  GLfloat modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  EXPECT_FLOAT_EQ(modelview[14], 3.0f);
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{10, 20, 300, 200}));
+  expectEnabled({GL_DEPTH_TEST, GL_TEXTURE_2D}, {});
+  EXPECT_FLOAT_EQ(glMatrix(GL_MODELVIEW_MATRIX)[14], 3.0f);
+  EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -57,12 +57,7 @@ class PictureScaleTest : public ::testing::Test {
     for (const WindowViewport& view : kSplit) {
       glViewport(view.x, view.y, view.width, view.height);
       glColor3f(view.red, view.green, view.blue);
-      glBegin(GL_QUADS);
-        glVertex2f(-1.0f, -1.0f);
-        glVertex2f(1.0f, -1.0f);
-        glVertex2f(1.0f, 1.0f);
-        glVertex2f(-1.0f, 1.0f);
-      glEnd();
+      drawViewportQuad();
     }
     glFinish();
   }
@@ -73,10 +68,7 @@ class PictureScaleTest : public ::testing::Test {
   };
 
   static Image read() {
-    Image image{offscreenWidth(), offscreenHeight(), {}};
-    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-    offscreenReadRgb(image.rgb.data());
-    return image;
+    return Image{offscreenWidth(), offscreenHeight(), glFrame()};
   }
 
   static std::array<int, 3> at(const Image& image, int x, int y) {
@@ -122,12 +114,7 @@ TEST_F(PictureScaleTest, TargetGivesTheLargestCentredFourByThreePicture) {
 TEST_F(PictureScaleTest, DefaultSizePassesViewportsAndLineWidthsThrough) {
   if (!make(640, 480)) GTEST_SKIP() << "no offscreen OpenGL context";
   glViewport(3, 5, 7, 11);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 3);
-  EXPECT_EQ(viewport[1], 5);
-  EXPECT_EQ(viewport[2], 7);
-  EXPECT_EQ(viewport[3], 11);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{3, 5, 7, 11}));
   GLfloat width = 0.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
   EXPECT_FLOAT_EQ(width, 1.0f);

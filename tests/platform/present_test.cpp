@@ -48,13 +48,6 @@ TEST(PresentFitRect, NoOutputOrFrameGivesNothing) {
 
 void* eglProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
-std::array<int, 3> pixelAt(int x, int y) {
-  unsigned char rgb[3];
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  return {rgb[0], rgb[1], rgb[2]};
-}
-
 // The frame: green on its left half, red on its right, with the show's kind of state set.
 void drawFrame() {
   glClearColor(1.0f, 0.0f, 0.0f, 0.5f);
@@ -88,28 +81,23 @@ TEST(Present, FrameScaledIntoTheWindowWithBlackBars) {
   presentToWindow(960, 540);
   presentRebind();
   EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_FLOAT_EQ(clear[3], 0.5f);
-  EXPECT_FLOAT_EQ(clear[0], 1.0f);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(glFloats4(GL_COLOR_CLEAR_VALUE), (std::array<float, 4>{1.0f, 0.0f, 0.0f, 0.5f}));
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT)[2], 640);
   // The frame itself is still 640x480 and unchanged.
-  EXPECT_EQ(pixelAt(10, 10), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(630, 470), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(glPixel(10, 10), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(glPixel(630, 470), (std::array<int, 3>{255, 0, 0}));
   presentEnd();
   ASSERT_FALSE(presentActive());
   glDisable(GL_SCISSOR_TEST);
   // The window: bars, then green to the middle, then red.
-  EXPECT_EQ(pixelAt(0, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(119, 539), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(840, 270), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(959, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(120, 0), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(470, 539), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(490, 270), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(839, 539), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(glPixel(0, 0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(119, 539), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(840, 270), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(959, 0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(120, 0), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(glPixel(470, 539), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(glPixel(490, 270), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(glPixel(839, 539), (std::array<int, 3>{255, 0, 0}));
   offscreenDestroy();
 }
 
@@ -124,13 +112,13 @@ TEST(Present, IntegerScalingCopiesSharpBlocks) {
   presentToWindow(1400, 1000);
   presentEnd();
   // 1280x960 at (60, 20); the frame's middle column 320 lands at 60 + 640.
-  EXPECT_EQ(pixelAt(59, 500), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(60, 20), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(699, 500), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(700, 500), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(1339, 979), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(1340, 979), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(700, 19), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(59, 500), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(60, 20), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(glPixel(699, 500), (std::array<int, 3>{0, 255, 0}));
+  EXPECT_EQ(glPixel(700, 500), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(glPixel(1339, 979), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(glPixel(1340, 979), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(glPixel(700, 19), (std::array<int, 3>{0, 0, 0}));
   offscreenDestroy();
 }
 
