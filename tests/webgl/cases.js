@@ -3,7 +3,7 @@
 // and their limits) and, built for the browser (build.sh), in headless Chromium (SwiftShader),
 // compared pixel by pixel; and each picture presented on a 1000x500 canvas: 4:3 with black
 // bars, the picture's content inside.
-//   node tests/webgl/cases.js        (KS_WEB_KEEP=1 keeps the PNGs: web, native, difference)
+//   node tests/webgl/cases.js   (KS_WEB_KEEP=1 keeps PNGs of them, made by ImageMagick: web, native, difference)
 // Also: neither the cases' module nor the show's (the site, where built) imports a WebGL entry
 // point under its OpenGL name, which would bypass the stand-in.
 // Needs emcc, Chromium, the native runner (KS_WEBGL_NATIVE, default build/tests/webgl_cases)
@@ -13,44 +13,14 @@
 'use strict';
 const fs = require('fs');
 const path = require('path');
-const zlib = require('zlib');
 const { execFileSync } = require('child_process');
 const { check, SITE, BUILD } = require('../web/driver');
 
 const CANVAS = { width: 1000, height: 500 };
 
-function crc32(bytes) {
-  let c, crc = 0xffffffff;
-  for (let n = 0; n < bytes.length; n++) {
-    c = (crc ^ bytes[n]) & 0xff;
-    for (let k = 0; k < 8; k++) c = c & 1 ? 0xedb88320 ^ (c >>> 1) : c >>> 1;
-    crc = (crc >>> 8) ^ c;
-  }
-  return (crc ^ 0xffffffff) >>> 0;
-}
-
-// RGBA rows (top first) as a PNG file.
+// RGBA rows (top first) as a PNG file, by ImageMagick (only for looking at them).
 function writePng(file, rgba, width, height) {
-  const raw = Buffer.alloc((width * 4 + 1) * height);
-  for (let y = 0; y < height; y++) {
-    raw[y * (width * 4 + 1)] = 0;
-    Buffer.from(rgba.buffer, rgba.byteOffset + y * width * 4, width * 4).copy(raw, y * (width * 4 + 1) + 1);
-  }
-  const chunk = (type, data) => {
-    const length = Buffer.alloc(4);
-    length.writeUInt32BE(data.length);
-    const body = Buffer.concat([Buffer.from(type), data]);
-    const crc = Buffer.alloc(4);
-    crc.writeUInt32BE(crc32(body));
-    return Buffer.concat([length, body, crc]);
-  };
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(width, 0);
-  header.writeUInt32BE(height, 4);
-  header[8] = 8;
-  header[9] = 6;
-  fs.writeFileSync(file, Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
-                                        chunk('IDAT', zlib.deflateSync(raw)), chunk('IEND', Buffer.alloc(0))]));
+  execFileSync('convert', ['-size', `${width}x${height}`, '-depth', '8', 'rgba:-', file], { input: Buffer.from(rgba) });
 }
 
 // Mean and far-off share of two RGBA pictures, and a picture of their difference (x4).
