@@ -6,6 +6,7 @@
 
 #include "file3ds.h"
 #include "formats/model3ds.h"
+#include "support/scratch.h"
 
 using namespace file3ds;
 
@@ -15,10 +16,6 @@ struct Loaded {
   bool ok;
   std::string messages;  // the boxes, as written to standard error
 };
-
-std::string tempPath(const char* name) {
-  return "/tmp/ks-model-" + std::to_string(getpid()) + "-" + name;
-}
 
 Loaded load(Model& model, const std::string& bytes) {
   std::string path = tempPath("model.3ds");
