@@ -271,7 +271,7 @@ TEST(ModelReader, RejectsDamagedFilesWithAReason) {
     Model model;
     Loaded result = load(model, c.bytes);
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.messages.find("Error: /tmp/ks-model-"), std::string::npos) << result.messages;
+    EXPECT_NE(result.messages.find("Error: " + tempPath("model.3ds") + ": "), std::string::npos) << result.messages;
     EXPECT_NE(result.messages.find(c.reason), std::string::npos) << result.messages;
     // A rejected file leaves no partial model behind.
     EXPECT_EQ(model.objectCount, 0);

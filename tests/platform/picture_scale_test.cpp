@@ -80,23 +80,12 @@ class PictureScaleTest : public ::testing::Test {
 
 TEST_F(PictureScaleTest, TargetGivesTheLargestCentredFourByThreePicture) {
   ASSERT_TRUE(pictureScaleSetTarget(1920, 1440));
-  PictureRect rect = pictureRect();
-  EXPECT_EQ(rect.x, 0);
-  EXPECT_EQ(rect.width, 1920);
-  EXPECT_EQ(rect.height, 1440);
+  expectRect(pictureRect(), 0, 0, 1920, 1440);
   EXPECT_FLOAT_EQ(pictureScale(), 3.0f);
   ASSERT_TRUE(pictureScaleSetTarget(1920, 1080));
-  rect = pictureRect();
-  EXPECT_EQ(rect.x, 240);
-  EXPECT_EQ(rect.y, 0);
-  EXPECT_EQ(rect.width, 1440);
-  EXPECT_EQ(rect.height, 1080);
+  expectRect(pictureRect(), 240, 0, 1440, 1080);
   ASSERT_TRUE(pictureScaleSetTarget(800, 1000));  // taller than 4:3: bars above and below
-  rect = pictureRect();
-  EXPECT_EQ(rect.x, 0);
-  EXPECT_EQ(rect.y, 200);
-  EXPECT_EQ(rect.width, 800);
-  EXPECT_EQ(rect.height, 600);
+  expectRect(pictureRect(), 0, 200, 800, 600);
   ASSERT_TRUE(pictureScaleSetTarget(640, 480));
   EXPECT_FALSE(pictureScaled());
   EXPECT_FALSE(pictureScaleSetTarget(8, 480));

@@ -11,13 +11,6 @@
 
 namespace {
 
-void expectRect(PresentRect rect, int x, int y, int width, int height) {
-  EXPECT_EQ(rect.x, x);
-  EXPECT_EQ(rect.y, y);
-  EXPECT_EQ(rect.width, width);
-  EXPECT_EQ(rect.height, height);
-}
-
 TEST(PresentFitRect, LargestCentredFourThreeRectangle) {
   expectRect(presentFitRect(640, 480, 1920, 1080, false), 240, 0, 1440, 1080);  // 16:9: bars left and right
   expectRect(presentFitRect(640, 480, 3840, 2160, false), 480, 0, 2880, 2160);

@@ -41,6 +41,11 @@ void expectMatrixNear(const std::array<double, 16>& got, const std::array<double
 // Where the point (x, y, z) lands in window coordinates under the current matrices and
 // viewport (GL's origin at the lower left); false where it does not project.
 bool windowPointOf(double x, double y, double z, double* windowX, double* windowY);
+// Expects a rectangle (of any type with x, y, width and height) to be (x, y, width, height).
+template <typename Rect>
+void expectRect(const Rect& r, int x, int y, int width, int height) {
+  EXPECT_EQ((std::array<int, 4>{r.x, r.y, r.width, r.height}), (std::array<int, 4>{x, y, width, height}));
+}
 // A quad over the whole viewport (-1 to 1) in the current colour, for identity matrices.
 void drawViewportQuad();
 

@@ -88,6 +88,13 @@ void copyBitmap() {
   g_caseDrawPixels(13, 101, 37, 17, &rgb[(size_t(5) * w + 7) * 3], w);
 }
 
+// An axis-aligned quad at depth z, its corners in the order (x0, y0), (x1, y0), (x1, y1), (x0, y1).
+void rect(float x0, float y0, float x1, float y1, float z) {
+  glBegin(GL_QUADS);
+  glVertex3f(x0, y0, z); glVertex3f(x1, y0, z); glVertex3f(x1, y1, z); glVertex3f(x0, y1, z);
+  glEnd();
+}
+
 void perspective(double fovY = 45.0, double farPlane = 100.0) {
   glViewport(0, 0, 640, 480);
   glMatrixMode(GL_PROJECTION);
@@ -315,9 +322,7 @@ void drawTexture() {
   }
   glColor4f(1, 1, 1, -0.5f);  // alpha below 0 clamps: nothing added
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glBegin(GL_QUADS);
-  glVertex3f(-6, -4, 1); glVertex3f(6, -4, 1); glVertex3f(6, 4, 1); glVertex3f(-6, 4, 1);
-  glEnd();
+  rect(-6, -4, 6, 4, 1);
   glDisable(GL_BLEND);
   glEnable(GL_TEXTURE_2D);
   // Depth: a quad pushed through the floor, and one behind that must stay hidden
@@ -329,9 +334,7 @@ void drawTexture() {
   glTexCoord2f(0, 1); glVertex3f(3, -0.5f, 1);
   glEnd();
   glColor3f(1, 0, 0);
-  glBegin(GL_QUADS);
-  glVertex3f(-4.5f, 3, -1); glVertex3f(-2.5f, 3, -1); glVertex3f(-2.5f, 1, -1); glVertex3f(-4.5f, 1, -1);
-  glEnd();
+  rect(-4.5f, 3, -2.5f, 1, -1);
   glColor3f(1, 1, 1);
 }
 
@@ -467,9 +470,7 @@ void drawLists() {
   for (int i = 0; i < 4; ++i) compileGlyph(base + i, 5 + i, 0.2 + 0.05 * i, 0.9 + 0.1 * i);
   GLuint square = glGenLists(2);
   glNewList(square, GL_COMPILE);
-  glBegin(GL_QUADS);
-  glVertex3f(0, 0, 0); glVertex3f(0.6f, 0, 0); glVertex3f(0.6f, 0.6f, 0); glVertex3f(0, 0.6f, 0);
-  glEnd();
+  rect(0, 0, 0.6f, 0.6f, 0);
   glTranslatef(0.8f, 0, 0);
   glEndList();
   glNewList(square + 1, GL_COMPILE);  // nested: three squares, the middle one turned
@@ -575,9 +576,7 @@ void drawLines() {
   perspective();
   glTranslatef(0, 0, -8);
   glColor3f(0.3f, 0.3f, 0.8f);
-  glBegin(GL_QUADS);
-  glVertex3f(-6, -4, -1); glVertex3f(6, -4, -1); glVertex3f(6, 0, -1); glVertex3f(-6, 0, -1);
-  glEnd();
+  rect(-6, -4, 6, 0, -1);
   glLineWidth(3);
   glBegin(GL_LINE_STRIP);
   for (int i = 0; i <= 10; ++i) {
@@ -637,17 +636,13 @@ void drawViewports() {
   glLoadIdentity();
   glTranslatef(0, 0, -3);
   glColor3f(1, 1, 0);
-  glBegin(GL_QUADS);
-  glVertex3f(-2, -2, 0); glVertex3f(2, -2, 0); glVertex3f(2, 2, 0); glVertex3f(-2, 2, 0);
-  glEnd();
+  rect(-2, -2, 2, 2, 0);
   copyBitmap();
   // The state the copy must leave: a quad drawn as before it
   glLoadIdentity();
   glTranslatef(0, 0, -3);
   glColor3f(0, 1, 1);
-  glBegin(GL_QUADS);
-  glVertex3f(0.5f, 0.5f, 0); glVertex3f(1, 0.5f, 0); glVertex3f(1, 1, 0); glVertex3f(0.5f, 1, 0);
-  glEnd();
+  rect(0.5f, 0.5f, 1, 1, 0);
 }
 
 // A picture wider than 4:3 (bars) and a fast-forward in the middle: what
@@ -657,17 +652,13 @@ void drawBarsAndDiscard() {
   perspective();
   glTranslatef(0, 0, -5);
   glColor3f(0.2f, 0.4f, 0.9f);
-  glBegin(GL_QUADS);  // larger than the view: must stop at the picture's edge
-  glVertex3f(-9, -9, 0); glVertex3f(9, -9, 0); glVertex3f(9, 9, 0); glVertex3f(-9, 9, 0);
-  glEnd();
+  rect(-9, -9, 9, 9, 0);  // larger than the view: must stop at the picture's edge
   if (g_caseDiscard) g_caseDiscard(true);
   glClearColor(0, 1, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glTranslatef(-2, 0, 0);  // kept
   glColor3f(1, 1, 0);      // kept
-  glBegin(GL_QUADS);
-  glVertex3f(-1, -1, 0); glVertex3f(1, -1, 0); glVertex3f(1, 1, 0); glVertex3f(-1, 1, 0);
-  glEnd();
+  rect(-1, -1, 1, 1, 0);
   if (g_caseDiscard) g_caseDiscard(false);
   glBegin(GL_TRIANGLES);
   glVertex3f(0, 0, 0.5f); glVertex3f(1, 0, 0.5f); glVertex3f(0.5f, 1, 0.5f);
