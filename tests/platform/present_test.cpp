@@ -50,12 +50,7 @@ void drawFrame() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glColor3f(0.0f, 1.0f, 0.0f);
-  glBegin(GL_QUADS);
-  glVertex2f(-1.0f, -1.0f);
-  glVertex2f(0.0f, -1.0f);
-  glVertex2f(0.0f, 1.0f);
-  glVertex2f(-1.0f, 1.0f);
-  glEnd();
+  glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
 }
 
 // A 960x540 "window" and the show's 640x480 frame: the frame lands at 120..839 across the

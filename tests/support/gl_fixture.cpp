@@ -88,15 +88,6 @@ void expectMatrixNear(const std::array<double, 16>& got, const std::array<double
   for (int i = 0; i < 16; i++) EXPECT_NEAR(got[i], want[i], tolerance) << "element " << i;
 }
 
-void drawViewportQuad() {
-  glBegin(GL_QUADS);
-  glVertex2f(-1.0f, -1.0f);
-  glVertex2f(1.0f, -1.0f);
-  glVertex2f(1.0f, 1.0f);
-  glVertex2f(-1.0f, 1.0f);
-  glEnd();
-}
-
 void GlTest::savePng(const char* path) const {
   std::vector<unsigned char> rgb = glFrame();
   png_image image = {};

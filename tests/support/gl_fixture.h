@@ -46,8 +46,6 @@ template <typename Rect>
 void expectRect(const Rect& r, int x, int y, int width, int height) {
   EXPECT_EQ((std::array<int, 4>{r.x, r.y, r.width, r.height}), (std::array<int, 4>{x, y, width, height}));
 }
-// A quad over the whole viewport (-1 to 1) in the current colour, for identity matrices.
-void drawViewportQuad();
 
 // Use: derive a fixture and put its own start state in prepare(), which runs once the context
 // is current (and not when the test is skipped for the lack of one).
