@@ -39,6 +39,8 @@ TEST(PresentFitRect, NoOutputOrFrameGivesNothing) {
   expectRect(presentFitRect(640, 480, -5, -5, true), 0, 0, 0, 0);
 }
 
+const std::array<int, 3> kBlack = {0, 0, 0}, kGreen = {0, 255, 0}, kRed = {255, 0, 0};
+
 void* eglProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
 // The frame: green on its left half, red on its right, with the show's kind of state set.
@@ -72,20 +74,13 @@ TEST(Present, FrameScaledIntoTheWindowWithBlackBars) {
   EXPECT_EQ(glFloats4(GL_COLOR_CLEAR_VALUE), (std::array<float, 4>{1.0f, 0.0f, 0.0f, 0.5f}));
   EXPECT_EQ(glIntegers4(GL_VIEWPORT)[2], 640);
   // The frame itself is still 640x480 and unchanged.
-  EXPECT_EQ(glPixel(10, 10), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(glPixel(630, 470), (std::array<int, 3>{255, 0, 0}));
+  expectPixels({{10, 10, kGreen}, {630, 470, kRed}});
   presentEnd();
   ASSERT_FALSE(presentActive());
   glDisable(GL_SCISSOR_TEST);
   // The window: bars, then green to the middle, then red.
-  EXPECT_EQ(glPixel(0, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(119, 539), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(840, 270), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(959, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(120, 0), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(glPixel(470, 539), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(glPixel(490, 270), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(glPixel(839, 539), (std::array<int, 3>{255, 0, 0}));
+  expectPixels({{0, 0, kBlack}, {119, 539, kBlack}, {840, 270, kBlack}, {959, 0, kBlack},
+                {120, 0, kGreen}, {470, 539, kGreen}, {490, 270, kRed}, {839, 539, kRed}});
   offscreenDestroy();
 }
 
@@ -100,13 +95,8 @@ TEST(Present, IntegerScalingCopiesSharpBlocks) {
   presentToWindow(1400, 1000);
   presentEnd();
   // 1280x960 at (60, 20); the frame's middle column 320 lands at 60 + 640.
-  EXPECT_EQ(glPixel(59, 500), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(60, 20), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(glPixel(699, 500), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(glPixel(700, 500), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(glPixel(1339, 979), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(glPixel(1340, 979), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(glPixel(700, 19), (std::array<int, 3>{0, 0, 0}));
+  expectPixels({{59, 500, kBlack}, {60, 20, kGreen}, {699, 500, kGreen}, {700, 500, kRed},
+                {1339, 979, kRed}, {1340, 979, kBlack}, {700, 19, kBlack}});
   offscreenDestroy();
 }
 

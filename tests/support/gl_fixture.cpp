@@ -61,6 +61,10 @@ std::array<int, 3> glPixel(int x, int y) {
   return {rgb[0], rgb[1], rgb[2]};
 }
 
+void expectPixels(std::initializer_list<PixelIs> pixels) {
+  for (const PixelIs& p : pixels) EXPECT_EQ(glPixel(p.x, p.y), p.rgb) << "at " << p.x << ", " << p.y;
+}
+
 std::vector<unsigned char> glFrame() {
   std::vector<unsigned char> rgb(size_t(offscreenWidth()) * offscreenHeight() * 3);
   offscreenReadRgb(rgb.data());

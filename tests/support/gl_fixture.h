@@ -30,6 +30,12 @@ std::array<float, 4> glFloats4(GLenum name);
 std::array<double, 16> glMatrix(GLenum name);
 // The pixel at (x, y) in window coordinates (origin at the lower left, as glReadPixels).
 std::array<int, 3> glPixel(int x, int y);
+// Expects each listed pixel (GL's origin, lower left) in its colour.
+struct PixelIs {
+  int x, y;
+  std::array<int, 3> rgb;
+};
+void expectPixels(std::initializer_list<PixelIs> pixels);
 // The whole offscreen frame, top row first, tightly packed RGB.
 std::vector<unsigned char> glFrame();
 // Expects the capabilities `on` enabled and `off` disabled; a failure names the capability.
