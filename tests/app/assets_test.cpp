@@ -20,18 +20,13 @@
 
 namespace {
 
-const char* const kTextureNames[] = {"golem", "wall",  "teren", "flara",  "death",  "quenta",
-                                     "twarz", "reka",  "noga",  "brzuch", "plecy",  "sciana",
-                                     "tlo",   "board", "credit", "build", "step",   "asli",
-                                     "kvt",   "rel",   "zegar", "water",  "title"};
-
 // Makes a fresh working directory with a complete data/ folder and enters it.
 std::string enterDataDirectory() {
   char pattern[] = "/tmp/ks-assets-XXXXXX";
   std::string dir = mkdtemp(pattern);
   mkdir((dir + "/data").c_str(), 0755);
-  for (const char* name : kTextureNames)
-    writeJpeg(dir + "/data/" + name + ".jpg", 8, 8, 3, [](int x, int y, int c) {
+  for (const char* file : g_textureFiles)
+    writeJpeg(dir + "/" + file, 8, 8, 3, [](int x, int y, int c) {
       return (unsigned char)((x + y) * 16 + c * 40);
     });
   file3ds::write(dir + "/data/kratka.3ds", file3ds::squareModel());
@@ -87,38 +82,36 @@ TEST(Manifest, LoadsAllTwentyFiveInSlotOrder) {
   std::filesystem::remove_all(std::filesystem::current_path());
 }
 
-TEST(Manifest, MissingLastPictureStopsAfterTwentyTwoLoads) {
+namespace {
+// Loads a complete data directory after `damage` changed it: the run ends through the
+// data-error box, with `said` (a pattern) before it and what had loaded by then.
+void expectDataError(void (*damage)(const std::string& dir), const std::string& said, const char* loaded) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   std::string dir = enterDataDirectory();
-  std::remove((dir + "/data/title.jpg").c_str());
-  // No model is tried: their reader would show its own box first.
-  std::remove((dir + "/data/kratka.3ds").c_str());
+  damage(dir);
   EXPECT_EXIT(loadWithProgressReport(), endedThroughDataError,
-              "data/title.jpg(.|\n)*ERROR!!!: Error!!!\nData is not complite!\n"
-              "textures loaded: 22, models: 0 0\n$");
+              said + "(.|\n)*ERROR!!!: Error!!!\nData is not complite!\ntextures loaded: " + loaded + "\n$");
   std::filesystem::remove_all(dir);
+}
+}  // namespace
+
+TEST(Manifest, MissingLastPictureStopsAfterTwentyTwoLoads) {
+  // No model is tried: their reader would show its own box first.
+  expectDataError([](const std::string& dir) {
+    std::remove((dir + "/data/title.jpg").c_str());
+    std::remove((dir + "/data/kratka.3ds").c_str());
+  }, "data/title.jpg", "22, models: 0 0");
 }
 
 TEST(Manifest, MissingModelStopsAfterAllPictures) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  std::string dir = enterDataDirectory();
-  std::remove((dir + "/data/kratka.3ds").c_str());
-  EXPECT_EXIT(loadWithProgressReport(), endedThroughDataError,
-              "^Error: Unable to find the file: data/kratka.3ds!\n(.|\n)*"
-              "ERROR!!!: Error!!!\nData is not complite!\n"
-              "textures loaded: 23, models: 0 0\n$");
-  std::filesystem::remove_all(dir);
+  expectDataError([](const std::string& dir) { std::remove((dir + "/data/kratka.3ds").c_str()); },
+                  "^Error: Unable to find the file: data/kratka.3ds!\n", "23, models: 0 0");
 }
 
 TEST(Manifest, DamagedSecondModelEndsTheRunWithTheReadersReason) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  std::string dir = enterDataDirectory();
-  std::string damaged = file3ds::squareModel();
-  damaged.resize(damaged.size() - 10);
-  file3ds::write(dir + "/data/grid.3ds", damaged);
-  EXPECT_EXIT(loadWithProgressReport(), endedThroughDataError,
-              "^Error: data/grid.3ds: file ends inside chunk(.|\n)*"
-              "ERROR!!!: Error!!!\nData is not complite!\n"
-              "textures loaded: 23, models: 1 0\n$");
-  std::filesystem::remove_all(dir);
+  expectDataError([](const std::string& dir) {
+    std::string damaged = file3ds::squareModel();
+    damaged.resize(damaged.size() - 10);
+    file3ds::write(dir + "/data/grid.3ds", damaged);
+  }, "^Error: data/grid.3ds: file ends inside chunk", "23, models: 1 0");
 }

@@ -17,6 +17,7 @@
 #include "platform/time/virtual_time.h"
 #include "platform/winapi/headless_backend.h"
 #include "platform/winapi/sdl_backend.h"
+#include "support/gl_fixture.h"
 
 namespace {
 std::vector<std::string> g_calls;
@@ -73,8 +74,7 @@ void enterDataDir(bool withMusic) {
 }
 
 double projectionAspect() {
-  GLdouble m[16];
-  glGetDoublev(GL_PROJECTION_MATRIX, m);
+  std::array<double, 16> m = glMatrix(GL_PROJECTION_MATRIX);
   return m[5] / m[0];
 }
 }  // namespace
@@ -82,27 +82,14 @@ double projectionAspect() {
 TEST(WindowProc, CreationSetsContextStateProjectionAndTimer) {
   openShowWindow();
   EXPECT_EQ(g_calls, (std::vector<std::string>{"display mode switch", "context current"}));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  GLint value = 0;
-  glGetIntegerv(GL_DEPTH_FUNC, &value);
-  EXPECT_EQ(value, GL_LEQUAL);
-  glGetIntegerv(GL_SHADE_MODEL, &value);
-  EXPECT_EQ(value, GL_SMOOTH);
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_FLOAT_EQ(clear[3], 0.5f);
-  glGetIntegerv(GL_MATRIX_MODE, &value);
-  EXPECT_EQ(value, GL_MODELVIEW);
+  expectEnabled({GL_DEPTH_TEST, GL_TEXTURE_2D}, {GL_LIGHTING, GL_BLEND});
+  EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LEQUAL);
+  EXPECT_EQ(glInteger(GL_SHADE_MODEL), GL_SMOOTH);
+  EXPECT_FLOAT_EQ(glFloats4(GL_COLOR_CLEAR_VALUE)[3], 0.5f);
+  EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
   // WM_SIZE 640x480 arrived inside creation: 45 degrees, 4/3, near 0.1, far 2500.
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 640);
-  EXPECT_EQ(viewport[3], 480);
-  GLdouble m[16];
-  glGetDoublev(GL_PROJECTION_MATRIX, m);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{0, 0, 640, 480}));
+  std::array<double, 16> m = glMatrix(GL_PROJECTION_MATRIX);
   EXPECT_NEAR(m[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-5);
   EXPECT_NEAR(m[5] / m[0], 4.0 / 3.0, 1e-5);
   double nearPlane = m[14] / (m[10] - 1.0), farPlane = m[14] / (m[10] + 1.0);
@@ -123,14 +110,9 @@ TEST(WindowProc, CreationSetsContextStateProjectionAndTimer) {
 TEST(WindowProc, SizeWithHeightZeroUsesHeightOne) {
   openShowWindow();
   EXPECT_EQ(windowProc(g_hwnd, WM_SIZE, 0, MAKELPARAM(300, 0)), 0);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 300);
-  EXPECT_EQ(viewport[3], 1);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{0, 0, 300, 1}));
   EXPECT_NEAR(projectionAspect(), 300.0, 1e-3);
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
+  EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
 }
 
 TEST(WindowProc, OtherKeysAndEverySystemCommandAreSwallowed) {
@@ -179,10 +161,8 @@ TEST(Frame, FirstPaintAtTimeZeroOnlyClears) {
   ShowWindow(g_hwnd, SW_SHOW);
   UpdateWindow(g_hwnd);  // the first paint: no stream, clock 0
   EXPECT_EQ(g_musicTime, 0.0);
-  std::vector<unsigned char> rgb(640 * 480 * 3);
-  offscreenReadRgb(rgb.data());
   size_t lit = 0;
-  for (unsigned char c : rgb) lit += c != 0;
+  for (unsigned char c : glFrame()) lit += c != 0;
   EXPECT_EQ(lit, 0u);
 }
 

@@ -16,14 +16,9 @@
 #include "capture/video_pipe.h"
 #include "capture/writer.h"
 #include "platform/gl/offscreen.h"
+#include "support/scratch.h"
 
 namespace {
-std::string scratchDir() {
-  char pattern[] = "/tmp/ks-capture-test-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir ? dir : "";
-}
-
 // The decoded RGB pixels of a PNG file, top row first (empty if it cannot be read).
 std::vector<unsigned char> readPng(const std::string& path, int* width, int* height) {
   png_image image = {};
@@ -63,7 +58,7 @@ std::vector<unsigned char> expectedRgb(int width, int height, unsigned char tag)
 }  // namespace
 
 TEST(CapturePng, FilesDecodeToTheFramePixelsTopRowFirstFromEitherLayout) {
-  std::string dir = scratchDir();
+  std::string dir = scratchDir("capture-test");
   ASSERT_FALSE(dir.empty());
   const int width = 200, height = 120;
   std::vector<unsigned char> gl = patternFrame(width, height, 7);
@@ -91,7 +86,7 @@ TEST(CapturePng, AFileThatCannotBeCreatedIsAFailure) {
 
 // Several threads write the frames in any order; every frame lands in its own numbered file.
 TEST(CaptureWriter, PngThreadsWriteEveryFrameUnderItsNumber) {
-  std::string dir = scratchDir();
+  std::string dir = scratchDir("capture-test");
   ASSERT_FALSE(dir.empty());
   const int width = 64, height = 48, frames = 40;
   captureWriterStartPng(dir, width, height, 3);
@@ -139,7 +134,7 @@ TEST(CaptureWriter, AFailedWriteStopsTheCapture) {
 // also when one frame is bigger than the pipe and goes in several writes. A stand-in ffmpeg on
 // PATH copies its input to the output file it is given.
 TEST(VideoPipe, FramesGoDownThePipeTopRowFirstAndWhole) {
-  std::string dir = scratchDir();
+  std::string dir = scratchDir("capture-test");
   ASSERT_FALSE(dir.empty());
   std::string fake = dir + "/ffmpeg";
   {

@@ -6,6 +6,7 @@
 
 #include "file3ds.h"
 #include "formats/model3ds.h"
+#include "support/scratch.h"
 
 using namespace file3ds;
 
@@ -15,10 +16,6 @@ struct Loaded {
   bool ok;
   std::string messages;  // the boxes, as written to standard error
 };
-
-std::string tempPath(const char* name) {
-  return "/tmp/ks-model-" + std::to_string(getpid()) + "-" + name;
-}
 
 Loaded load(Model& model, const std::string& bytes) {
   std::string path = tempPath("model.3ds");
@@ -274,7 +271,7 @@ TEST(ModelReader, RejectsDamagedFilesWithAReason) {
     Model model;
     Loaded result = load(model, c.bytes);
     EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.messages.find("Error: /tmp/ks-model-"), std::string::npos) << result.messages;
+    EXPECT_NE(result.messages.find("Error: " + tempPath("model.3ds") + ": "), std::string::npos) << result.messages;
     EXPECT_NE(result.messages.find(c.reason), std::string::npos) << result.messages;
     // A rejected file leaves no partial model behind.
     EXPECT_EQ(model.objectCount, 0);

@@ -11,12 +11,9 @@
 #include "formats/texture.h"
 #include "jpeg_file.h"
 #include "support/gl_fixture.h"
+#include "support/scratch.h"
 
 namespace {
-
-std::string tempPath(const char* name) {
-  return "/tmp/ks-texture-" + std::to_string(getpid()) + "-" + name;
-}
 
 // Level `level` of the bound texture, tightly packed RGB, first row (t = 0) first.
 std::vector<unsigned char> texels(int level, int* width, int* height) {

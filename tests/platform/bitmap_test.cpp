@@ -11,6 +11,7 @@
 #include "platform/win32.h"
 #include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/headless_backend.h"
+#include "support/gl_fixture.h"
 
 namespace {
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -33,17 +34,6 @@ const char* writeBitmap() {
   return path;
 }
 
-std::vector<unsigned char> readFrame() {
-  std::vector<unsigned char> rgb(640 * 480 * 3);
-  offscreenReadRgb(rgb.data());
-  return rgb;
-}
-
-// Colour at window pixel (x, y), y counted from the top.
-std::vector<int> at(const std::vector<unsigned char>& rgb, int x, int y) {
-  const unsigned char* p = &rgb[(static_cast<size_t>(y) * 640 + x) * 3];
-  return {p[0], p[1], p[2]};
-}
 }  // namespace
 
 TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
@@ -76,28 +66,19 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
   DeleteObject(bitmap);
   DeleteDC(memory);
 
-  std::vector<unsigned char> rgb = readFrame();
-  EXPECT_EQ(at(rgb, 500, 400), (std::vector<int>{0, 0, 255}));   // the bitmap's top row
-  EXPECT_EQ(at(rgb, 501, 401), (std::vector<int>{255, 0, 0}));   // red part
-  EXPECT_EQ(at(rgb, 563, 431), (std::vector<int>{255, 0, 0}));
-  EXPECT_EQ(at(rgb, 564, 420), (std::vector<int>{0, 255, 0}));   // green part
-  EXPECT_EQ(at(rgb, 627, 431), (std::vector<int>{0, 255, 0}));   // bottom-right of 128x32
-  EXPECT_EQ(at(rgb, 628, 420), (std::vector<int>{0, 0, 0}));     // columns 128, 129 not copied
-  EXPECT_EQ(at(rgb, 560, 432), (std::vector<int>{0, 0, 0}));     // rows 32.. not copied
-  EXPECT_EQ(at(rgb, 499, 410), (std::vector<int>{0, 0, 0}));
+  // Window pixels count from the top: row y is GL's row 479 - y.
+  const std::array<int, 3> red = {255, 0, 0}, green = {0, 255, 0}, black = {0, 0, 0};
+  expectPixels({{500, 479 - 400, {0, 0, 255}},                 // the bitmap's top row
+                {501, 479 - 401, red}, {563, 479 - 431, red},  // red part
+                {564, 479 - 420, green}, {627, 479 - 431, green},  // green part, bottom-right of 128x32
+                {628, 479 - 420, black},                       // columns 128, 129 not copied
+                {560, 479 - 432, black},                       // rows 32.. not copied
+                {499, 479 - 410, black}});
 
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 10);
-  EXPECT_EQ(viewport[3], 200);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  GLfloat modelview[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  EXPECT_FLOAT_EQ(modelview[14], 3.0f);
-  GLint mode = 0;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  EXPECT_EQ(mode, GL_MODELVIEW);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{10, 20, 300, 200}));
+  expectEnabled({GL_DEPTH_TEST, GL_TEXTURE_2D}, {});
+  EXPECT_FLOAT_EQ(glMatrix(GL_MODELVIEW_MATRIX)[14], 3.0f);
+  EXPECT_EQ(glInteger(GL_MATRIX_MODE), GL_MODELVIEW);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

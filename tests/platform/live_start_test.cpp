@@ -10,26 +10,16 @@
 
 #include "platform/fsound.h"
 #include "platform/time/virtual_time.h"
+#include "support/scratch.h"
 
 namespace {
-// A stereo MP3 of `seconds` made with ffmpeg; empty when ffmpeg is missing.
-std::string makeTrack(double seconds) {
-  char dir[] = "/tmp/ks-live-start-XXXXXX";
-  if (!mkdtemp(dir)) return "";
-  std::string path = std::string(dir) + "/track.mp3";
-  std::string command = "ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:duration=" +
-                        std::to_string(seconds) + " -ar 44100 -ac 2 " + path + " </dev/null";
-  return std::system(command.c_str()) == 0 ? path : "";
-}
-
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // On the silent output (no device opens): held, the position is the virtual one and real time
 // does not move it; released at 2 s, it goes on from 2 s in real time, and the track (3 s long)
 // is found to end once the position passes 3 s, so its decoding did start at 2 s.
 TEST(LiveStart, HeldAtTheVirtualPositionThenHeardFromIt) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg is missing";
+  KS_REQUIRE_TRACK(track, 3.0);
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   virtualTimeHoldLive();
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
@@ -66,8 +56,7 @@ TEST(LiveStart, HeldAtTheVirtualPositionThenHeardFromIt) {
 
 // Without a hold the release does nothing: the stream plays from its start as always.
 TEST(LiveStart, ReleaseWithoutHoldChangesNothing) {
-  std::string track = makeTrack(1.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg is missing";
+  KS_REQUIRE_TRACK(track, 1.0);
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
   FSOUND_STREAM* stream = FSOUND_Stream_OpenFile(track.c_str(), FSOUND_LOOP_OFF, 0);

@@ -11,17 +11,11 @@ namespace {
 class OffscreenTest : public GlTest {};
 
 TEST_F(OffscreenTest, BuffersAreEightBitRgbWithDepth) {
-  GLint red = 0, green = 0, blue = 0, alpha = -1, depth = 0;
-  glGetIntegerv(GL_RED_BITS, &red);
-  glGetIntegerv(GL_GREEN_BITS, &green);
-  glGetIntegerv(GL_BLUE_BITS, &blue);
-  glGetIntegerv(GL_ALPHA_BITS, &alpha);
-  glGetIntegerv(GL_DEPTH_BITS, &depth);
-  EXPECT_EQ(red, 8);
-  EXPECT_EQ(green, 8);
-  EXPECT_EQ(blue, 8);
-  EXPECT_EQ(alpha, 0);
-  EXPECT_GE(depth, 16);
+  EXPECT_EQ(integer(GL_RED_BITS), 8);
+  EXPECT_EQ(integer(GL_GREEN_BITS), 8);
+  EXPECT_EQ(integer(GL_BLUE_BITS), 8);
+  EXPECT_EQ(integer(GL_ALPHA_BITS), 0);
+  EXPECT_GE(integer(GL_DEPTH_BITS), 16);
   EXPECT_EQ(offscreenWidth(), 640);
   EXPECT_EQ(offscreenHeight(), 480);
 }
@@ -34,19 +28,9 @@ TEST_F(OffscreenTest, AdditiveLayersRoundPerLayerToEightBits) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glColor3f(0.25f, 0.25f, 0.25f);
-  for (int layer = 0; layer < 3; ++layer) {
-    glBegin(GL_QUADS);
-      glVertex2f(-1.0f, -1.0f);
-      glVertex2f(1.0f, -1.0f);
-      glVertex2f(1.0f, 1.0f);
-      glVertex2f(-1.0f, 1.0f);
-    glEnd();
-  }
+  for (int layer = 0; layer < 3; ++layer) glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
   glFinish();
-  auto rgb = pixel(320, 240);
-  EXPECT_EQ(rgb[0], 192);
-  EXPECT_EQ(rgb[1], 192);
-  EXPECT_EQ(rgb[2], 192);
+  EXPECT_EQ(pixel(320, 240), (std::array<int, 3>{192, 192, 192}));
 }
 
 }  // namespace

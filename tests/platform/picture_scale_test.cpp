@@ -57,12 +57,7 @@ class PictureScaleTest : public ::testing::Test {
     for (const WindowViewport& view : kSplit) {
       glViewport(view.x, view.y, view.width, view.height);
       glColor3f(view.red, view.green, view.blue);
-      glBegin(GL_QUADS);
-        glVertex2f(-1.0f, -1.0f);
-        glVertex2f(1.0f, -1.0f);
-        glVertex2f(1.0f, 1.0f);
-        glVertex2f(-1.0f, 1.0f);
-      glEnd();
+      glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
     }
     glFinish();
   }
@@ -73,10 +68,7 @@ class PictureScaleTest : public ::testing::Test {
   };
 
   static Image read() {
-    Image image{offscreenWidth(), offscreenHeight(), {}};
-    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-    offscreenReadRgb(image.rgb.data());
-    return image;
+    return Image{offscreenWidth(), offscreenHeight(), glFrame()};
   }
 
   static std::array<int, 3> at(const Image& image, int x, int y) {
@@ -88,23 +80,12 @@ class PictureScaleTest : public ::testing::Test {
 
 TEST_F(PictureScaleTest, TargetGivesTheLargestCentredFourByThreePicture) {
   ASSERT_TRUE(pictureScaleSetTarget(1920, 1440));
-  PictureRect rect = pictureRect();
-  EXPECT_EQ(rect.x, 0);
-  EXPECT_EQ(rect.width, 1920);
-  EXPECT_EQ(rect.height, 1440);
+  expectRect(pictureRect(), 0, 0, 1920, 1440);
   EXPECT_FLOAT_EQ(pictureScale(), 3.0f);
   ASSERT_TRUE(pictureScaleSetTarget(1920, 1080));
-  rect = pictureRect();
-  EXPECT_EQ(rect.x, 240);
-  EXPECT_EQ(rect.y, 0);
-  EXPECT_EQ(rect.width, 1440);
-  EXPECT_EQ(rect.height, 1080);
+  expectRect(pictureRect(), 240, 0, 1440, 1080);
   ASSERT_TRUE(pictureScaleSetTarget(800, 1000));  // taller than 4:3: bars above and below
-  rect = pictureRect();
-  EXPECT_EQ(rect.x, 0);
-  EXPECT_EQ(rect.y, 200);
-  EXPECT_EQ(rect.width, 800);
-  EXPECT_EQ(rect.height, 600);
+  expectRect(pictureRect(), 0, 200, 800, 600);
   ASSERT_TRUE(pictureScaleSetTarget(640, 480));
   EXPECT_FALSE(pictureScaled());
   EXPECT_FALSE(pictureScaleSetTarget(8, 480));
@@ -122,12 +103,7 @@ TEST_F(PictureScaleTest, TargetGivesTheLargestCentredFourByThreePicture) {
 TEST_F(PictureScaleTest, DefaultSizePassesViewportsAndLineWidthsThrough) {
   if (!make(640, 480)) GTEST_SKIP() << "no offscreen OpenGL context";
   glViewport(3, 5, 7, 11);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 3);
-  EXPECT_EQ(viewport[1], 5);
-  EXPECT_EQ(viewport[2], 7);
-  EXPECT_EQ(viewport[3], 11);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{3, 5, 7, 11}));
   GLfloat width = 0.0f;
   glGetFloatv(GL_LINE_WIDTH, &width);
   EXPECT_FLOAT_EQ(width, 1.0f);

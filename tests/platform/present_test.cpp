@@ -11,13 +11,6 @@
 
 namespace {
 
-void expectRect(PresentRect rect, int x, int y, int width, int height) {
-  EXPECT_EQ(rect.x, x);
-  EXPECT_EQ(rect.y, y);
-  EXPECT_EQ(rect.width, width);
-  EXPECT_EQ(rect.height, height);
-}
-
 TEST(PresentFitRect, LargestCentredFourThreeRectangle) {
   expectRect(presentFitRect(640, 480, 1920, 1080, false), 240, 0, 1440, 1080);  // 16:9: bars left and right
   expectRect(presentFitRect(640, 480, 3840, 2160, false), 480, 0, 2880, 2160);
@@ -46,14 +39,9 @@ TEST(PresentFitRect, NoOutputOrFrameGivesNothing) {
   expectRect(presentFitRect(640, 480, -5, -5, true), 0, 0, 0, 0);
 }
 
-void* eglProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
+const std::array<int, 3> kBlack = {0, 0, 0}, kGreen = {0, 255, 0}, kRed = {255, 0, 0};
 
-std::array<int, 3> pixelAt(int x, int y) {
-  unsigned char rgb[3];
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  return {rgb[0], rgb[1], rgb[2]};
-}
+void* eglProc(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
 
 // The frame: green on its left half, red on its right, with the show's kind of state set.
 void drawFrame() {
@@ -64,12 +52,7 @@ void drawFrame() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glColor3f(0.0f, 1.0f, 0.0f);
-  glBegin(GL_QUADS);
-  glVertex2f(-1.0f, -1.0f);
-  glVertex2f(0.0f, -1.0f);
-  glVertex2f(0.0f, 1.0f);
-  glVertex2f(-1.0f, 1.0f);
-  glEnd();
+  glRectf(-1.0f, -1.0f, 0.0f, 1.0f);
 }
 
 // A 960x540 "window" and the show's 640x480 frame: the frame lands at 120..839 across the
@@ -88,28 +71,16 @@ TEST(Present, FrameScaledIntoTheWindowWithBlackBars) {
   presentToWindow(960, 540);
   presentRebind();
   EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_FLOAT_EQ(clear[3], 0.5f);
-  EXPECT_FLOAT_EQ(clear[0], 1.0f);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(glFloats4(GL_COLOR_CLEAR_VALUE), (std::array<float, 4>{1.0f, 0.0f, 0.0f, 0.5f}));
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT)[2], 640);
   // The frame itself is still 640x480 and unchanged.
-  EXPECT_EQ(pixelAt(10, 10), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(630, 470), (std::array<int, 3>{255, 0, 0}));
+  expectPixels({{10, 10, kGreen}, {630, 470, kRed}});
   presentEnd();
   ASSERT_FALSE(presentActive());
   glDisable(GL_SCISSOR_TEST);
   // The window: bars, then green to the middle, then red.
-  EXPECT_EQ(pixelAt(0, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(119, 539), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(840, 270), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(959, 0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(120, 0), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(470, 539), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(490, 270), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(839, 539), (std::array<int, 3>{255, 0, 0}));
+  expectPixels({{0, 0, kBlack}, {119, 539, kBlack}, {840, 270, kBlack}, {959, 0, kBlack},
+                {120, 0, kGreen}, {470, 539, kGreen}, {490, 270, kRed}, {839, 539, kRed}});
   offscreenDestroy();
 }
 
@@ -124,13 +95,8 @@ TEST(Present, IntegerScalingCopiesSharpBlocks) {
   presentToWindow(1400, 1000);
   presentEnd();
   // 1280x960 at (60, 20); the frame's middle column 320 lands at 60 + 640.
-  EXPECT_EQ(pixelAt(59, 500), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(60, 20), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(699, 500), (std::array<int, 3>{0, 255, 0}));
-  EXPECT_EQ(pixelAt(700, 500), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(1339, 979), (std::array<int, 3>{255, 0, 0}));
-  EXPECT_EQ(pixelAt(1340, 979), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(pixelAt(700, 19), (std::array<int, 3>{0, 0, 0}));
+  expectPixels({{59, 500, kBlack}, {60, 20, kGreen}, {699, 500, kGreen}, {700, 500, kRed},
+                {1339, 979, kRed}, {1340, 979, kBlack}, {700, 19, kBlack}});
   offscreenDestroy();
 }
 

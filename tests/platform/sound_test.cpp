@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -14,28 +13,9 @@
 #include "platform/fsound.h"
 #include "platform/sound/heard_clock.h"
 #include "platform/time/virtual_time.h"
+#include "support/scratch.h"
 
 namespace {
-// A scratch directory of its own for each test.
-std::string scratch() {
-  char dir[] = "/tmp/ks-sound-XXXXXX";
-  return mkdtemp(dir) ? dir : "";
-}
-
-// A stereo MP3 of `seconds` made with ffmpeg; empty when ffmpeg is missing.
-std::string makeTrack(double seconds) {
-  std::string dir = scratch();
-  if (dir.empty()) return "";
-  std::string path = dir + "/track.mp3";
-  std::string command = "ffmpeg -loglevel error -y -f lavfi -i sine=frequency=440:duration=" +
-                        std::to_string(seconds) + " -ar 44100 -ac 2 " + path + " </dev/null";
-  return std::system(command.c_str()) == 0 ? path : "";
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 int msSince(std::chrono::steady_clock::time_point start) {
   return static_cast<int>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
@@ -78,9 +58,8 @@ int playAndFollow(const std::string& track, const char* driver, int waitMs) {
 // Virtual streams report the run's position; what is not music, or not there, gives no stream;
 // passing the end of the track is said once.
 TEST(VirtualSound, StreamsReportTheVirtualPositionAndSayWhereTheTrackEnded) {
-  std::string track = makeTrack(1.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  std::string dir = scratch();
+  KS_REQUIRE_TRACK(track, 1.0);
+  std::string dir = scratchDir("sound");
   writeFile(dir + "/text.mp3", std::string(20000, 'x'));
   virtualTimeEnable();
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
@@ -106,8 +85,7 @@ TEST(VirtualSound, StreamsReportTheVirtualPositionAndSayWhereTheTrackEnded) {
 
 // On the output a machine without sound gets: the position keeps real time.
 TEST(RealSound, PositionFollowsRealTimeOnTheSilentOutput) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  KS_REQUIRE_TRACK(track, 3.0);
   testing::internal::CaptureStderr();
   int position = playAndFollow(track, "no-such-driver", 800);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("no audio device"), std::string::npos);
@@ -116,16 +94,14 @@ TEST(RealSound, PositionFollowsRealTimeOnTheSilentOutput) {
 
 // The same through SDL's own silent device driver.
 TEST(RealSound, PositionFollowsRealTimeOnSdlsDummyDevice) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  KS_REQUIRE_TRACK(track, 3.0);
   EXPECT_GT(playAndFollow(track, "dummy", 800), 600);
 }
 
 // A track shorter than the show: the clock runs on past its end in real time, and one line
 // names the file and where it ended.
 TEST(RealSound, PositionGoesOnInRealTimeAfterTheEndOfTheTrack) {
-  std::string track = makeTrack(0.3);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  KS_REQUIRE_TRACK(track, 0.3);
   testing::internal::CaptureStderr();
   int position = playAndFollow(track, "no-such-driver", 1000);
   std::string said = testing::internal::GetCapturedStderr();
@@ -136,10 +112,8 @@ TEST(RealSound, PositionGoesOnInRealTimeAfterTheEndOfTheTrack) {
 
 // Decoding that stops on damaged data is said as such; the clock goes on all the same.
 TEST(RealSound, DecodingThatStopsEarlyIsSaidAndTheClockGoesOn) {
-  std::string track = makeTrack(0.3);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  std::ifstream in(track, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  KS_REQUIRE_TRACK(track, 0.3);
+  std::string bytes = readFile(track);
   std::mt19937 noise(7);
   for (int i = 0; i < 200000; ++i) bytes.push_back(static_cast<char>(noise()));
   writeFile(track, bytes);
@@ -151,7 +125,7 @@ TEST(RealSound, DecodingThatStopsEarlyIsSaidAndTheClockGoesOn) {
 }
 
 TEST(RealSound, WhatIsNotMusicGivesNoStream) {
-  std::string dir = scratch();
+  std::string dir = scratchDir("sound");
   writeFile(dir + "/text.mp3", std::string(20000, 'x'));
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
@@ -162,8 +136,7 @@ TEST(RealSound, WhatIsNotMusicGivesNoStream) {
 // With the user's offset the position lags the heard one by it: at the start it holds at 0,
 // then it follows real time that much behind.
 TEST(RealSound, OffsetHoldsThePositionBackOnTheSilentOutput) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
+  KS_REQUIRE_TRACK(track, 3.0);
   audioOffsetSetMs(300);
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   testing::internal::CaptureStderr();
@@ -199,13 +172,13 @@ SDL_AudioDeviceID playingDevice() {
 // the next device to be opened. Follows the position for 1200 ms more, reading it every 5 ms:
 // it never goes back, never gets ahead of the wall time since the loss (a jump), and keeps real
 // time once the next output plays (within 300 ms for a busy machine: a position that started
-// again from 0 would stand still for 600 ms). Returns what the stream said on standard error.
-std::string loseTheDevice(const std::string& track, const char* driverAfter) {
+// again from 0 would stand still for 600 ms). What the stream says on standard error is one
+// line with the position and `where` it goes on.
+void loseTheDevice(const std::string& track, const char* driverAfter, const char* where) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_TRUE(FSOUND_Init(44100, 16, 0));
   FSOUND_STREAM* stream = openTrack(track);
-  EXPECT_NE(stream, nullptr);
-  if (!stream) return "";
+  ASSERT_NE(stream, nullptr);
   EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(600));
   SDL_AudioDeviceID device = playingDevice();
@@ -252,24 +225,19 @@ std::string loseTheDevice(const std::string& track, const char* driverAfter) {
     EXPECT_GE(seconds * 1000, before - 1) << said;
     EXPECT_LE(seconds * 1000, lossReported + 1) << said;
   }
-  return said;
+  EXPECT_NE(said.find(where), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << "not one line: " << said;
 }
 }  // namespace
 
 // No device opens after the loss: the show goes on on the silent output from where it was.
 TEST(RealSound, DeviceGoingAwayMovesToTheSilentOutputAtTheSamePosition) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  std::string said = loseTheDevice(track, "no-such-driver");
-    EXPECT_NE(said.find("playing silently"), std::string::npos) << said;
-  EXPECT_EQ(said.find('\n'), said.size() - 1) << "not one line: " << said;
+  KS_REQUIRE_TRACK(track, 3.0);
+  loseTheDevice(track, "no-such-driver", "playing silently");
 }
 
 // Another device opens: the show goes on there.
 TEST(RealSound, DeviceGoingAwayMovesToTheNewDefaultDevice) {
-  std::string track = makeTrack(3.0);
-  if (track.empty()) GTEST_SKIP() << "ffmpeg could not make a test track";
-  std::string said = loseTheDevice(track, "dummy");
-    EXPECT_NE(said.find("playing on the default device from there"), std::string::npos) << said;
-  EXPECT_EQ(said.find('\n'), said.size() - 1) << "not one line: " << said;
+  KS_REQUIRE_TRACK(track, 3.0);
+  loseTheDevice(track, "dummy", "playing on the default device from there");
 }

@@ -60,11 +60,7 @@ class ModelRenderTest : public GlTest {
     glColor3ub(10, 20, 30);
     orthoView();
   }
-  std::array<GLfloat, 4> color() const {
-    std::array<GLfloat, 4> c{};
-    glGetFloatv(GL_CURRENT_COLOR, c.data());
-    return c;
-  }
+  std::array<GLfloat, 4> color() const { return glFloats4(GL_CURRENT_COLOR); }
   GLuint boundTexture() const {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -96,9 +92,7 @@ TEST_F(ModelRenderTest, TexturedObjectDrawsTheSlotPictureWhite) {
 // object without coordinates still reflects); switching it off brings them back.
 TEST_F(ModelRenderTest, SphereMapReplacesTheModelsCoordinates) {
   enableSphereMap(5);
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));
+  expectEnabled({GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T}, {GL_TEXTURE_2D});
   GLint mode = 0;
   glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode);
   EXPECT_EQ(mode, GL_SPHERE_MAP);
@@ -112,8 +106,7 @@ TEST_F(ModelRenderTest, SphereMapReplacesTheModelsCoordinates) {
   EXPECT_GE(coloursInside().size(), 3u);
 
   disableSphereMap();
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+  expectEnabled({}, {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T});
   EXPECT_EQ(boundTexture(), g_textures[5]);
   glClear(GL_COLOR_BUFFER_BIT);
   drawModel(modelOf({geometry.object(true, -1, true)}, {}), 5);

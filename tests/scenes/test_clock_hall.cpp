@@ -234,12 +234,8 @@ TEST_F(ClockHallTest, LiftAndCubesPassTheirBoundsByAtMostOneStep) {
 // What the hall leaves is what the next frame's scenes start from (the burst draws before it).
 TEST_F(ClockHallTest, LeavesDepthOnCullingAndTexGenOffAndWhite) {
   frame();
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  GLfloat color[4];
-  glGetFloatv(GL_CURRENT_COLOR, color);
+  expectEnabled({GL_DEPTH_TEST}, {GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T});
+  std::array<float, 4> color = glFloats4(GL_CURRENT_COLOR);
   EXPECT_EQ(color[0] + color[1] + color[2], 3.0f);
   EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
 }

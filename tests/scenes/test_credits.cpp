@@ -77,13 +77,10 @@ TEST_F(CreditsTest, ScrollAndSwayStepBeforeDrawingAndStateIsLeft) {
   EXPECT_NEAR(m[12], advance("note: Thanks to Halvard for his 'Golem'"), 1e-4);
   EXPECT_NEAR(m[13], -6.97f, 1e-5);
   EXPECT_NEAR(m[14], 0.0f, 1e-5);
-  float colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
+  std::array<float, 4> colour = glFloats4(GL_CURRENT_COLOR);
   EXPECT_FLOAT_EQ(colour[0], 1.0f);
   EXPECT_FLOAT_EQ(colour[2], 1.0f);
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  expectEnabled({GL_TEXTURE_2D, GL_DEPTH_TEST}, {GL_TEXTURE_GEN_S});
   // On the first call the text sits at the bottom edge: at most the tips of the first line's
   // tallest letters reach into the lowest rows.
   glClear(GL_COLOR_BUFFER_BIT);

@@ -98,10 +98,8 @@ TEST_F(FunnelBurstTest, FunnelsAddUpAndLeaveBlendingOffDepthOn) {
   for (int y = 0; y < 480; y += 4)
     for (int x = 0; x < 640; x += 4) brightest = std::max(brightest, pixel(x, y)[0]);
   EXPECT_GE(brightest, 40 * 4);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND});
+  expectBlendFunc(GL_ONE, GL_ONE);
   EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_QUENTA]);
 }
 

@@ -43,23 +43,14 @@ TEST_F(GridRoomTest, LeavesTheCameraMatrixAndItsState) {
   glEnable(GL_BLEND);
   glLoadIdentity();
   gluLookAt(g_eyeX, 0.0, g_eyeZ, 0.5 * g_eyeZ, 0.0, g_eyeX, 0.0, 1.0, 0.0);
-  GLdouble entry[16], left[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, entry);
+  std::array<double, 16> entry = glMatrix(GL_MODELVIEW_MATRIX);
   drawGridRoomScene();
-  glGetDoublev(GL_MODELVIEW_MATRIX, left);
-  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], entry[i], 1e-3) << "element " << i;
+  expectMatrixNear(glMatrix(GL_MODELVIEW_MATRIX), entry, 1e-3);
 
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  expectEnabled({GL_DEPTH_TEST}, {GL_CULL_FACE, GL_BLEND, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T});
+  expectBlendFunc(GL_SRC_ALPHA, GL_ONE);
   EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
-  GLfloat c[4];
-  glGetFloatv(GL_CURRENT_COLOR, c);
-  EXPECT_FLOAT_EQ(c[0], 1.0f);
+  EXPECT_FLOAT_EQ(glFloats4(GL_CURRENT_COLOR)[0], 1.0f);
 }
 
 TEST_F(GridRoomTest, FloorQuadReachesTowardsPlusZWithItsRepeat) {

@@ -42,12 +42,8 @@ TEST_F(OpeningTest, FirstCallLeavesTheLastRodFrameOnTheCageCorner) {
   EXPECT_NEAR(end[1], 1.0, 1e-5);
   EXPECT_NEAR(end[2], -5.0, 1e-5);
 
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 640);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND, GL_TEXTURE_GEN_S});
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT)[2], 640);
 }
 
 TEST_F(OpeningTest, PulsesScaleTheCageOnlyInsideTheirOpenWindows) {

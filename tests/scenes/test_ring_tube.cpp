@@ -28,12 +28,6 @@ class RingTubeTest : public GlTest {
     glLoadIdentity();
     drawRingTubeScene();
   }
-
-  static std::vector<double> modelview() {
-    std::vector<double> m(16);
-    glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
-    return m;
-  }
 };
 
 TEST_F(RingTubeTest, CameraBouncesBetweenMinusOneAndNinetyWithPeriod182) {
@@ -67,12 +61,11 @@ TEST_F(RingTubeTest, EyeWobblesOneFrameLateAndLeavesCameraTurnedAboutMinusX) {
   g_eyeY = -2.0;
   glLoadIdentity();
   drawRingTubeScene();
-  std::vector<double> left = modelview();
+  std::array<double, 16> left = glMatrix(GL_MODELVIEW_MATRIX);
   glLoadIdentity();
   gluLookAt(3.0, -2.0, 10.0, 0.0, 0.0, 12.0, 0.0, 1.0, 0.0);
   glRotatef(90.0f, -1.0f, 0.0f, 0.0f);
-  std::vector<double> expected = modelview();
-  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], expected[i], 1e-4) << i;
+  expectMatrixNear(left, glMatrix(GL_MODELVIEW_MATRIX), 1e-4);
   // The wobble written for the next call, at phase 0 and then phase 1.
   EXPECT_DOUBLE_EQ(g_eyeX, 0.0);
   EXPECT_DOUBLE_EQ(g_eyeY, 0.5);
@@ -95,19 +88,14 @@ TEST_F(RingTubeTest, LooksDownTheTubeThroughTheRings) {
   frameCall();
   savePng("ring_tube_first_call.png");
   // Down the axis the tube is open to its far end at z 100: the cleared background shows there.
-  double model[16], projection[16];
-  GLint viewport[4];
   glLoadIdentity();
   gluLookAt(0.0, 0.5, 10.0, 0.0, 0.0, 12.0, 0.0, 1.0, 0.0);
-  glGetDoublev(GL_MODELVIEW_MATRIX, model);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  double wx, wy, wz;
-  ASSERT_TRUE(gluProject(0.0, 0.0, 100.0, model, projection, viewport, &wx, &wy, &wz));
+  double wx, wy;
+  ASSERT_TRUE(windowPointOf(0.0, 0.0, 100.0, &wx, &wy));
   std::array<int, 3> end = pixel(static_cast<int>(wx), static_cast<int>(wy));
   EXPECT_EQ(end[0] + end[1] + end[2], 0) << "at " << wx << ", " << wy;
   // A ring's inner hole is only 1.1 wide: a little beside the axis the view meets the tube.
-  ASSERT_TRUE(gluProject(0.0, -1.0, 60.0, model, projection, viewport, &wx, &wy, &wz));
+  ASSERT_TRUE(windowPointOf(0.0, -1.0, 60.0, &wx, &wy));
   std::array<int, 3> wall = pixel(static_cast<int>(wx), static_cast<int>(wy));
   EXPECT_GT(wall[0], 100) << "at " << wx << ", " << wy;
   // Off the axis the view is filled by rings and rods in the current colour (white, untextured).

@@ -65,10 +65,8 @@ TEST_F(SlidingPanelsTest, PanelsAppearAtElevenTwelveAndThirteenSeconds) {
   EXPECT_FLOAT_EQ(g_topPanel.offset, 0.0f);
 
   // The depth test is switched off for the panels and back on afterwards.
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_DST_COLOR);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ZERO);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND});
+  expectBlendFunc(GL_DST_COLOR, GL_ZERO);
 }
 
 TEST_F(SlidingPanelsTest, OffsetsDriftAfterFifteenAndSlideOffAfterFifteenAndAHalf) {

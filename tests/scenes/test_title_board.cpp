@@ -98,23 +98,13 @@ TEST_F(TitleBoardTest, LeavesMultiplyBlendOffAndTitleBound) {
   glDisable(GL_DEPTH_TEST);
   glLoadIdentity();
   drawTitleBoardScene(0, 0, 320, 240);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 320);
-  EXPECT_EQ(viewport[3], 240);
-  double m[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, m);
-  for (int i = 0; i < 16; i++) EXPECT_DOUBLE_EQ(m[i], i % 5 == 0 ? 1.0 : 0.0) << i;
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_DST_COLOR);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ZERO);
+  EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{0, 0, 320, 240}));
+  expectMatrixNear(glMatrix(GL_MODELVIEW_MATRIX), {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}, 1e-12);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T});
+  expectBlendFunc(GL_DST_COLOR, GL_ZERO);
   EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_TITLE]);
   // No model drew, so the colour is still the backdrop's lilac.
-  float colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
+  std::array<float, 4> colour = glFloats4(GL_CURRENT_COLOR);
   EXPECT_NEAR(colour[0], 220 / 255.0, 1e-3);
   EXPECT_NEAR(colour[1], 210 / 255.0, 1e-3);
   EXPECT_NEAR(colour[2], 245 / 255.0, 1e-3);
@@ -132,13 +122,8 @@ TEST_F(TitleBoardTest, OpenTitleMultipliesOntoTheGlow) {
   gluLookAt(eyeX, eyeY, eyeZ, 0.0, lookY, -10.0, 0.0, 1.0, 0.0);
   glScalef(2.5f, 0.75f, 2.5f);
   glTranslatef(-60.0f, 0.0f, -50.0f);
-  double model[16], projection[16];
-  GLint viewport[4];
-  glGetDoublev(GL_MODELVIEW_MATRIX, model);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  double wx, wy, wz;
-  ASSERT_TRUE(gluProject(66.0, 859.5, 47.5, model, projection, viewport, &wx, &wy, &wz));
+  double wx, wy;
+  ASSERT_TRUE(windowPointOf(66.0, 859.5, 47.5, &wx, &wy));
   ASSERT_GT(wx, 0);
   ASSERT_LT(wx, 640);
   ASSERT_GT(wy, 0);
@@ -149,7 +134,7 @@ TEST_F(TitleBoardTest, OpenTitleMultipliesOntoTheGlow) {
   EXPECT_EQ(title[1], 0);
   EXPECT_EQ(title[2], 0);
   // Just beside the frame the glow shows untouched.
-  ASSERT_TRUE(gluProject(93.0, 859.5, 47.5, model, projection, viewport, &wx, &wy, &wz));
+  ASSERT_TRUE(windowPointOf(93.0, 859.5, 47.5, &wx, &wy));
   ASSERT_GT(wx, 0);
   ASSERT_LT(wx, 640);
   std::array<int, 3> beside = pixel(static_cast<int>(wx), static_cast<int>(wy));

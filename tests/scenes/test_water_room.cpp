@@ -60,16 +60,12 @@ TEST_F(WaterRoomTest, ConeStackTurnsOnceForwardAndOncePerLayerBack) {
   glLoadIdentity();
   drawConeStack(TEX_TEREN);
   // One turn by S before the layers and one by -S after each of seven layers: -6 S in all.
-  double left[16], expected[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, left);
+  std::array<double, 16> left = glMatrix(GL_MODELVIEW_MATRIX);
   glLoadIdentity();
   glRotatef(-60.0f, 0.0f, 1.0f, 0.0f);
-  glGetDoublev(GL_MODELVIEW_MATRIX, expected);
-  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], expected[i], 1e-5) << i;
+  expectMatrixNear(left, glMatrix(GL_MODELVIEW_MATRIX), 1e-5);
   EXPECT_FLOAT_EQ(g_coneStackSpin, 11.0f);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+  expectEnabled({GL_DEPTH_TEST, GL_BLEND}, {GL_CULL_FACE});
 }
 
 TEST_F(WaterRoomTest, ConeLayersTwistAgainstEachOther) {
@@ -122,19 +118,11 @@ TEST_F(WaterRoomTest, ConeStackGlowsOverTheRoomAndStateIsLeft) {
   EXPECT_GT(centre[2], 60 + 20);
   EXPECT_GT(centre[2], centre[0]);
 
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND, GL_CULL_FACE, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T});
+  expectBlendFunc(GL_SRC_ALPHA, GL_ONE);
   EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_TEREN]);
-  float colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_FLOAT_EQ(colour[0], 1.0f);
-  EXPECT_FLOAT_EQ(colour[1], 1.0f);
-  EXPECT_FLOAT_EQ(colour[2], 1.0f);
+  std::array<float, 4> colour = glFloats4(GL_CURRENT_COLOR);
+  EXPECT_EQ((std::array<float, 3>{colour[0], colour[1], colour[2]}), (std::array<float, 3>{1.0f, 1.0f, 1.0f}));
   // The depth buffer is cleared for whatever follows.
   float depth = 0.0f;
   glReadPixels(320, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);

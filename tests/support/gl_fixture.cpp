@@ -30,27 +30,70 @@ void GlTest::loadProjection(double fovY, double farPlane) const {
   glLoadIdentity();
 }
 
-GLint GlTest::integer(GLenum name) const {
+GLint glInteger(GLenum name) {
   GLint value = 0;
   glGetIntegerv(name, &value);
   return value;
 }
 
-std::array<int, 3> GlTest::pixel(int x, int y) const {
+std::array<int, 4> glIntegers4(GLenum name) {
+  std::array<int, 4> values = {};
+  glGetIntegerv(name, values.data());
+  return values;
+}
+
+std::array<float, 4> glFloats4(GLenum name) {
+  std::array<float, 4> values = {};
+  glGetFloatv(name, values.data());
+  return values;
+}
+
+std::array<double, 16> glMatrix(GLenum name) {
+  std::array<double, 16> m = {};
+  glGetDoublev(name, m.data());
+  return m;
+}
+
+std::array<int, 3> glPixel(int x, int y) {
   unsigned char rgb[4] = {};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   return {rgb[0], rgb[1], rgb[2]};
 }
 
-std::vector<unsigned char> GlTest::frame() const {
-  std::vector<unsigned char> rgb(640 * 480 * 3);
+void expectPixels(std::initializer_list<PixelIs> pixels) {
+  for (const PixelIs& p : pixels) EXPECT_EQ(glPixel(p.x, p.y), p.rgb) << "at " << p.x << ", " << p.y;
+}
+
+std::vector<unsigned char> glFrame() {
+  std::vector<unsigned char> rgb(size_t(offscreenWidth()) * offscreenHeight() * 3);
   offscreenReadRgb(rgb.data());
   return rgb;
 }
 
+void expectEnabled(std::initializer_list<GLenum> on, std::initializer_list<GLenum> off) {
+  for (GLenum cap : on) EXPECT_TRUE(glIsEnabled(cap)) << "capability 0x" << std::hex << cap << " is off";
+  for (GLenum cap : off) EXPECT_FALSE(glIsEnabled(cap)) << "capability 0x" << std::hex << cap << " is on";
+}
+
+void expectBlendFunc(GLint source, GLint destination) {
+  EXPECT_EQ(glInteger(GL_BLEND_SRC), source);
+  EXPECT_EQ(glInteger(GL_BLEND_DST), destination);
+}
+
+bool windowPointOf(double x, double y, double z, double* windowX, double* windowY) {
+  std::array<double, 16> model = glMatrix(GL_MODELVIEW_MATRIX), projection = glMatrix(GL_PROJECTION_MATRIX);
+  std::array<int, 4> viewport = glIntegers4(GL_VIEWPORT);
+  double windowZ = 0;
+  return gluProject(x, y, z, model.data(), projection.data(), viewport.data(), windowX, windowY, &windowZ) == GL_TRUE;
+}
+
+void expectMatrixNear(const std::array<double, 16>& got, const std::array<double, 16>& want, double tolerance) {
+  for (int i = 0; i < 16; i++) EXPECT_NEAR(got[i], want[i], tolerance) << "element " << i;
+}
+
 void GlTest::savePng(const char* path) const {
-  std::vector<unsigned char> rgb = frame();
+  std::vector<unsigned char> rgb = glFrame();
   png_image image = {};
   image.version = PNG_IMAGE_VERSION;
   image.width = 640;

@@ -25,12 +25,7 @@ class FrameTest : public WindowStartTest {
  protected:
   void prepare() override {
     WindowStartTest::prepare();
-    // A virtual-time stream whose position the test sets.
-    virtualTimeEnable();
-    ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-    g_musicStream = FSOUND_Stream_OpenFile("data/compilation.mp3", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
-    ASSERT_NE(g_musicStream, nullptr);
-    FSOUND_Stream_Play(FSOUND_FREE, g_musicStream);
+    playMusicOnVirtualTime();
   }
 
   static void frameAt(double seconds) {
@@ -38,11 +33,7 @@ class FrameTest : public WindowStartTest {
     renderFrame();
   }
 
-  static std::array<int, 4> viewport() {
-    std::array<int, 4> v = {};
-    glGetIntegerv(GL_VIEWPORT, v.data());
-    return v;
-  }
+  static std::array<int, 4> viewport() { return glIntegers4(GL_VIEWPORT); }
 
   bool allBlack() const {
     std::vector<unsigned char> rgb = frame();

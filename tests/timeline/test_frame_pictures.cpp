@@ -29,11 +29,7 @@ class FramePictureTest : public WindowStartTest {
       GTEST_SKIP() << "no generated data directory (build the content target)";
     WindowStartTest::prepare();
     loadAssets();
-    virtualTimeEnable();
-    ASSERT_TRUE(FSOUND_Init(44100, 16, 0));
-    g_musicStream = FSOUND_Stream_OpenFile("data/compilation.mp3", FSOUND_LOOP_OFF | FSOUND_8BITS | FSOUND_MONO, 0);
-    ASSERT_NE(g_musicStream, nullptr);
-    FSOUND_Stream_Play(FSOUND_FREE, g_musicStream);
+    playMusicOnVirtualTime();
   }
 
   static void frameAt(int ms) {

@@ -89,25 +89,18 @@ TEST_F(OverlayTest, RosetteAddsLightAndLeavesItsMatrixAndState) {
   EXPECT_GE(centre[0], 102) << "at least one quad adds 0.4 at the centre";
   EXPECT_EQ(centre[0], centre[1]);
 
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_ONE);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
+  expectEnabled({GL_DEPTH_TEST}, {GL_BLEND, GL_CULL_FACE});
+  expectBlendFunc(GL_ONE, GL_ONE);
   EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
-  GLfloat c[4];
-  glGetFloatv(GL_CURRENT_COLOR, c);
-  EXPECT_FLOAT_EQ(c[0], 1.0f);
+  EXPECT_FLOAT_EQ(glFloats4(GL_CURRENT_COLOR)[0], 1.0f);
 
   // The matrix stays at the look-at times the rotations: on the first call (spin 0) that is
   // the look-at from (0, 0, 19) times a half turn about (1, 1, 1) (12780 degrees in all).
-  GLdouble left[16], expected[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, left);
+  std::array<double, 16> left = glMatrix(GL_MODELVIEW_MATRIX);
   glLoadIdentity();
   gluLookAt(0.0, 0.0, 19.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
   glRotatef(180.0f, 1.0f, 1.0f, 1.0f);
-  glGetDoublev(GL_MODELVIEW_MATRIX, expected);
-  for (int i = 0; i < 16; i++) EXPECT_NEAR(left[i], expected[i], 1e-3) << "element " << i;
+  expectMatrixNear(left, glMatrix(GL_MODELVIEW_MATRIX), 1e-3);
 }
 
 }  // namespace

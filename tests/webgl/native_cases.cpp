@@ -1,8 +1,11 @@
 // The drawing cases on Mesa (an EGL pbuffer): each case from a fresh context at its picture
-// size, scaled as the native --size does, written as raw RGBA (top row first) for run.js.
-//   native_cases OUT_DIR
+// size, scaled as the native --size does, written as raw RGBA (top row first), with the table
+// of cases and their limits as cases.json, for cases.js. Ends with 1 where a case's own checks
+// fail on Mesa (the case, not the stand-in, is then wrong).
+//   webgl_cases OUT_DIR
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,44 +13,45 @@
 #include "gl_cases.h"
 #include "platform/gl/offscreen.h"
 #include "platform/gl/picture_scale.h"
+#include "platform/winapi/gdi_objects.h"
 
-// The copy of the Linux loading bitmap (winapi/gdi_bitmap.cpp): a pixel rectangle at the
-// raster position under a 640x480 orthographic view, zoomed by the picture's scale.
-void drawPixels(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels) {
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, 640, 0, 480, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_BLEND);
-  glViewport(0, 0, 640, 480);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowPixels);
-  glPixelZoom(pictureScale(), -pictureScale());
-  glRasterPos2i(x, 480 - y);
-  glDrawPixels(width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopClientAttrib();
-  glPopAttrib();
+namespace {
+
+bool writeFile(const std::string& path, const void* bytes, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  bool ok = file && std::fwrite(bytes, 1, size, file) == size;
+  if (file && std::fclose(file) != 0) ok = false;
+  if (!ok) std::perror(path.c_str());
+  return ok;
 }
+
+// The table as JSON: the names, sizes, limits and the expected GL messages (regular expressions).
+std::string casesJson() {
+  std::string json = "[\n";
+  for (int i = 0; i < kGlCaseCount; ++i) {
+    const GlCase& c = kGlCases[i];
+    char line[512];
+    std::snprintf(line, sizeof line, "  {\"name\": \"%s\", \"width\": %d, \"height\": %d, \"mean\": %g, \"far\": %g, \"said\": %s%s%s}%s\n",
+                  c.name, c.width, c.height, c.mean, c.far, c.said ? "\"" : "", c.said ? c.said : "null",
+                  c.said ? "\"" : "", i + 1 < kGlCaseCount ? "," : "");
+    json += line;
+  }
+  return json + "]\n";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s OUT_DIR\n", argv[0]);
     return 2;
   }
+  const std::string out = argv[1];
   g_caseDiscard = pictureScaleDiscard;
-  g_caseDrawPixels = drawPixels;
+  g_caseDrawPixels = blitRgbToScreen;
+  g_caseOnMesa = true;
+  const std::string json = casesJson();
+  if (!writeFile(out + "/cases.json", json.data(), json.size())) return 1;
   for (int i = 0; i < kGlCaseCount; ++i) {
     const GlCase& c = kGlCases[i];
     if (!offscreenCreate(c.width, c.height)) return 1;
@@ -55,20 +59,15 @@ int main(int argc, char** argv) {
     pictureScaleApply();
     c.draw();
     glFinish();
-    GLenum error = glGetError();
-    if (error != GL_NO_ERROR) std::fprintf(stderr, "%s: GL error 0x%x natively\n", c.name, error);
-    std::vector<unsigned char> pixels(size_t(c.width) * c.height * 4);
+    if (GLenum error = glGetError()) std::fprintf(stderr, "%s: GL error 0x%x natively\n", c.name, error);
+    std::vector<unsigned char> pixels(size_t(c.width) * c.height * 4), rows(pixels.size());
     offscreenReadRgbx(pixels.data());
-    std::string path = std::string(argv[1]) + "/" + c.name + ".native.rgba";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-      std::perror(path.c_str());
-      return 1;
-    }
     const size_t row = size_t(c.width) * 4;
-    for (int y = c.height - 1; y >= 0; --y) std::fwrite(&pixels[size_t(y) * row], 1, row, file);
-    std::fclose(file);
+    for (int y = 0; y < c.height; ++y) std::copy_n(&pixels[size_t(c.height - 1 - y) * row], row, &rows[size_t(y) * row]);
+    if (!writeFile(out + "/" + c.name + ".native.rgba", rows.data(), rows.size())) return 1;
     offscreenDestroy();
   }
-  return 0;
+  pictureScaleSetTarget(640, 480);
+  if (g_caseFailedChecks) std::fprintf(stderr, "%d checks of the cases fail on Mesa\n", g_caseFailedChecks);
+  return g_caseFailedChecks ? 1 : 0;
 }

@@ -1,5 +1,5 @@
 // The drawing cases over the OpenGL 1.1 stand-in in the browser: one module instance per
-// case (run.js's page makes a fresh canvas for each), the picture read back and then presented
+// case (page.html makes a fresh canvas for each), the picture read back and then presented
 // onto the canvas with bars, both handed to the page as Module.caseResult.
 //   main(CASE_NAME, CANVAS_WIDTH, CANVAS_HEIGHT)
 #include <emscripten.h>
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   g_caseDiscard = webglPictureDiscard;
-  g_caseDrawPixels = webglPictureDrawPixels;
+  g_caseDrawPixels = webglPictureDrawPixels;  // what the web platform's loading bitmap copy calls
   c->draw();
   if (GLenum error = glGetError()) std::fprintf(stderr, "%s: GL error 0x%x in the stand-in\n", c->name, error);
   std::vector<unsigned char> pixels(size_t(c->width) * c->height * 4);
