@@ -220,9 +220,9 @@ void sdlPumpEvents(HWND hwnd) {
 }
 
 // Rasterisation on or off while fast-forwarding: an empty scissor (picture_scale.h), and the
-// primitives dropped before rasterisation too, which spares a software renderer about a sixth
-// of the fast-forward's CPU time (a busy machine's cores are what a live start waits for).
-// Neither is a state the show reads, and both are lifted before the first frame is drawn.
+// primitives dropped before rasterisation too, which spares a software renderer some of the
+// fast-forward's CPU time (a tenth or so; a live start waits on the cores it gets). Neither is
+// a state the show reads, and both are lifted before the first frame is drawn.
 void setRasterDiscard(bool discard) {
   if (!g_sdlContext) return;
   pictureScaleDiscard(discard);
