@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Without any display the live show says so in one line and ends with status 1 at once. The
-# line names a capture the person can type from where they are (also through ./run.sh): PNG frames, which need nothing
-# more, and a video only where ffmpeg is installed (else that a video needs it, with the install
-# command, sudo only for someone who is not root), as a video capture without ffmpeg does.
+# line names a capture the person can type from where they are (also through ./run.sh): PNG
+# frames, which need nothing more, and a video only where ffmpeg is installed (else that a video
+# needs it, with the install command, sudo only for someone who is not root), as a video capture
+# without ffmpeg does.
 source "$(dirname "$0")/common.sh"
 make_data
 # hint DIR PATH: the line, in HINT, of the program started from DIR with that PATH.
