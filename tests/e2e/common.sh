@@ -40,3 +40,16 @@ stacked_above() {
   done
   return 1
 }
+# Waits up to 300 s for a live --from run to say "playing from $1" (its fast-forward done, the
+# first frame there shown) on its standard error ($CLOCK_TRACE, else $WORK/stderr); fails when
+# the program (PID) ends first.
+wait_playing_from() {
+  local log=${CLOCK_TRACE:-$WORK/stderr}
+  for _ in $(seq 3000); do
+    grep -q "playing from $1" "$log" && return
+    kill -0 "$PID" 2>/dev/null || { cat "$log" >&2; fail "${RUN:-the show} ended before it played from $1 s"; }
+    sleep 0.1
+  done
+  cat "$log" >&2
+  fail "${RUN:-the show} was not playing from $1 s within 300 s"
+}

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Without any display the live show says so in one line and ends with status 1 at once. The
-# line names a capture the person can type from where they are: PNG frames, which need nothing
-# more, and a video only where ffmpeg is installed (else that a video needs it, with the install
-# command, sudo only for someone who is not root), as a video capture without ffmpeg does.
+# line names a capture the person can type from where they are (also through ./run.sh): PNG
+# frames, which need nothing more, and a video only where ffmpeg is installed (else that a video
+# needs it, with the install command, sudo only for someone who is not root), as a video capture
+# without ffmpeg does.
 source "$(dirname "$0")/common.sh"
 make_data
 # hint DIR PATH: the line, in HINT, of the program started from DIR with that PATH.
@@ -17,7 +18,7 @@ hint() {
   grep -q 'no display' <<<"$HINT" || fail "the line does not say there is no display"
 }
 
-# Beside the program, as ./run.sh starts it, with ffmpeg on PATH: both ways, by ./NAME.
+# Beside the program, with ffmpeg on PATH: both ways, by ./NAME.
 bindir=$(dirname "$BIN")
 hint "$bindir" "$PATH"
 grep -qF -- "./$(basename "$BIN") --capture show.mp4 (a video), or ./$(basename "$BIN") --capture frames/" <<<"$HINT" ||
@@ -30,10 +31,28 @@ hint "$WORK" "$WORK/nobin"
 grep -qF -- "capture it: $BIN --capture frames/ (PNG pictures); a video (--capture show.mp4) needs ffmpeg: $install" <<<"$HINT" ||
   fail "the line does not name $BIN with PNG frames and \"$install\""
 # What it names works from there (one frame of it).
-command=${HINT#*capture it: }
-command=${command%% --capture frames/*}
-(cd "$WORK" && timeout 60 $command --capture frames/ --at 1 2>"$WORK/capture.log") || { cat "$WORK/capture.log" >&2; fail "\"$command --capture frames/\" fails"; }
-[ -f "$WORK/frames/frame-00025.png" ] || fail "\"$command --capture frames/\" wrote no frame"
+hint_works() {
+  local command=${HINT#*capture it: }
+  command=${command%% --capture frames/*}
+  rm -rf "$1/frames"
+  (cd "$1" && timeout 60 $command --capture frames/ --at 1 2>"$WORK/capture.log") || { cat "$WORK/capture.log" >&2; fail "\"$command --capture frames/\" fails in $1"; }
+  [ -f "$1/frames/frame-00025.png" ] || fail "\"$command --capture frames/\" wrote no frame in $1"
+}
+hint_works "$WORK"
+# Through ./run.sh, typed at the root of a clone (its set-up a stand-in: the program is built):
+# a command that works there.
+clone="$WORK/clone"
+mkdir -p "$clone/build"
+cp "$(dirname "$0")/../../run.sh" "$clone/"
+printf '#!/bin/sh\n' >"$clone/setup.sh"
+chmod +x "$clone/setup.sh"
+cp "$BIN" "$clone/build/kelvo-strand"
+ln -s "$DATA" "$clone/build/data"
+mkdir -p "$WORK/shell"  # what run.sh itself needs on PATH, and no ffmpeg
+ln -s "$(command -v bash)" "$(command -v dirname)" "$WORK/shell/"
+BIN="./run.sh" hint "$clone" "$WORK/shell"
+grep -qF -- "capture it: build/kelvo-strand --capture frames/" <<<"$HINT" || fail "through ./run.sh the line does not name build/kelvo-strand"
+hint_works "$clone"
 # The video it says needs ffmpeg does: without it, the same install advice and status 1.
 (cd "$WORK" && PATH="$WORK/nobin" "$BIN" --capture show.mp4 2>"$WORK/capture.log")
 status=$?
