@@ -1,10 +1,15 @@
 // WebGL 2 device of the OpenGL 1.1 stand-in (webgl_device.h).
 // Supports: the picture framebuffer (RGB8 colour texture, DEPTH24_STENCIL8), batches of
-// indexed triangles in one vertex and one index upload each, two programs (colour, and colour
-// times a texture: GL_MODULATE), blending, depth test/func/mask, culling, viewport, scissor,
-// colour mask, clears, RGB/RGBA textures with GL's filters and wraps, the copy of the picture
-// onto the canvas (a textured quad, so the canvas may be multisampled or have alpha), the read
-// of the picture and the drawing of a bitmap.
+// indexed triangles written into two buffers that persist across draws (each draw's vertices
+// and indices go after the previous ones; the buffers are renewed only when they fill up),
+// display lists' vertices kept in buffers of their own and drawn with the transform, the
+// sphere map and the texture matrix done in the vertex shader; four programs for the show's
+// drawing (colour, and colour times a texture: GL_MODULATE; each for batches and for lists)
+// and one for the copy onto the canvas; blending, depth test/func/mask, culling, viewport,
+// scissor, colour mask, clears, RGB/RGBA textures with GL's filters and wraps, the copy of the
+// picture onto the canvas (a textured quad, so the canvas may be multisampled or have alpha),
+// the read of the picture, a one-pixel read that waits for the drawing, the drawing of a
+// bitmap, and a count of the draws and the bytes handed to WebGL.
 // Does not support: anything the GL layer does not hand it (no lighting, fog, alpha test,
 // stencil test, polygon offset). WebGL state is cached here: the rest of the program never
 // calls WebGL, so the cache is the truth.
@@ -16,7 +21,9 @@
 #include <webgl/webgl1.h>
 #include <webgl/webgl2.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 namespace webgl {
@@ -47,6 +54,50 @@ void main() {
   gl_Position = position;
   vColour = colour;
   vTexCoord = texCoord;
+}
+)";
+
+// A display list's vertices, by OpenGL 1.1's rules (as the batches' are worked out on the CPU in
+// gl_immediate.cpp): clip position, clamped colour, the sphere map from the eye position and
+// the normal through the inverse transpose (normalised only when asked), the texture matrix
+// with its result divided by q.
+const char* kListVertexShader = R"(#version 300 es
+layout(location = 0) in vec4 position;
+layout(location = 1) in vec4 colour;
+layout(location = 2) in vec3 normal;
+layout(location = 3) in vec4 texCoord;
+uniform mat4 combined;
+uniform mat4 modelview;
+uniform mat3 normalMatrix;
+uniform mat4 textureMatrix;
+uniform int sphereS, sphereT, normalizeNormal, useTextureMatrix;
+out vec4 vColour;
+out vec2 vTexCoord;
+void main() {
+  gl_Position = combined * position;
+  vColour = clamp(colour, 0.0, 1.0);
+  vec2 st = texCoord.st;
+  if (sphereS != 0 || sphereT != 0) {
+    vec3 e = (modelview * position).xyz;
+    vec3 n = normalMatrix * normal;
+    if (normalizeNormal != 0) {
+      float l = length(n);
+      if (l > 0.0) n /= l;
+    }
+    float len = length(e);
+    vec3 u = len > 0.0 ? e / len : vec3(0.0);
+    vec3 r = u - n * (2.0 * dot(n, u));
+    float m2 = r.x * r.x + r.y * r.y + (r.z + 1.0) * (r.z + 1.0);
+    float inverseM = m2 > 0.0 ? 0.5 / sqrt(m2) : 0.0;
+    if (sphereS != 0) st.s = r.x * inverseM + 0.5;
+    if (sphereT != 0) st.t = r.y * inverseM + 0.5;
+  }
+  if (useTextureMatrix != 0) {
+    vec4 t = textureMatrix * vec4(st, texCoord.p, texCoord.q);
+    if (t.w != 0.0 && t.w != 1.0) t.xy /= t.w;
+    st = t.xy;
+  }
+  vTexCoord = st;
 }
 )";
 
@@ -81,7 +132,33 @@ void main() { fragment = vec4(texture(picture, vTexCoord).rgb, 1.0); }
 // current (the show's calls after wglDeleteContext fail without effect).
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE g_owner = 0;
 GLuint g_colourProgram = 0, g_textureProgram = 0, g_presentProgram = 0;
-GLuint g_vertexArray = 0, g_vertexBuffer = 0, g_indexBuffer = 0;
+GLuint g_listColourProgram = 0, g_listTextureProgram = 0;
+GLuint g_vertexArray = 0, g_listArray = 0;
+
+// A buffer that draws write into one after another; it is renewed (its old storage left to
+// the draws that still read it) only when the next write does not fit.
+struct Stream {
+  GLenum target;
+  GLuint buffer = 0;
+  uint32_t capacity = 0, used = 0;
+};
+Stream g_vertexStream{GL_ARRAY_BUFFER}, g_indexStream{GL_ELEMENT_ARRAY_BUFFER};
+const uint32_t kStreamStart = 4u << 20;
+
+// Display lists on the device.
+struct DeviceList {
+  GLuint vertices = 0, indices = 0;
+};
+std::unordered_map<uint32_t, DeviceList> g_lists;
+uint32_t g_nextList = 1;
+
+// The list programs' uniforms.
+struct ListUniforms {
+  GLint combined, modelview, normalMatrix, textureMatrix, sphereS, sphereT, normalize, useTextureMatrix;
+} g_listColourUniforms, g_listTextureUniforms;
+
+uint32_t g_draws = 0;
+double g_bytes = 0;
 GLuint g_framebuffer = 0, g_colourTexture = 0, g_depthStencil = 0;
 int g_width = 0, g_height = 0;
 GLint g_maxTexture = 0, g_maxRenderbuffer = 0;
@@ -91,6 +168,8 @@ struct Applied {
   bool known = false;
   GLuint program = 0;
   GLuint texture = 0;
+  GLuint array = 0;        // vertex array object
+  GLuint arrayBuffer = 0;  // GL_ARRAY_BUFFER
   DrawState state;
 } g_applied;
 
@@ -110,8 +189,8 @@ GLuint compile(GLenum type, const char* source, std::string* why) {
   return shader;
 }
 
-GLuint link(const char* fragmentSource, std::string* why) {
-  GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader, why);
+GLuint link(const char* fragmentSource, std::string* why, const char* vertexSource = kVertexShader) {
+  GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource, why);
   GLuint fragment = vertex ? compile(GL_FRAGMENT_SHADER, fragmentSource, why) : 0;
   if (!fragment) return 0;
   GLuint program = emscripten_glCreateProgram();
@@ -197,10 +276,45 @@ void apply(const DrawState& s) {
   g_applied.known = true;
 }
 
-void bindVertices() {
-  emscripten_glBindVertexArray(g_vertexArray);
-  emscripten_glBindBuffer(GL_ARRAY_BUFFER, g_vertexBuffer);
-  emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_indexBuffer);
+void bindArray(GLuint array) {
+  if (g_applied.array != array) emscripten_glBindVertexArray(array);
+  g_applied.array = array;
+}
+
+void bindArrayBuffer(GLuint buffer) {
+  if (g_applied.arrayBuffer != buffer) emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  g_applied.arrayBuffer = buffer;
+}
+
+// Writes `bytes` into the stream (its buffer bound to its target): the offset they went to.
+uint32_t streamWrite(Stream& stream, const void* data, uint32_t bytes) {
+  if (stream.target == GL_ARRAY_BUFFER)
+    bindArrayBuffer(stream.buffer);
+  else
+    emscripten_glBindBuffer(stream.target, stream.buffer);
+  if (stream.used + bytes > stream.capacity) {
+    // Fresh storage: the draws already made keep reading the old one.
+    while (stream.capacity < bytes) stream.capacity = stream.capacity ? stream.capacity * 2 : kStreamStart;
+    emscripten_glBufferData(stream.target, stream.capacity, nullptr, GL_DYNAMIC_DRAW);
+    stream.used = 0;
+  }
+  const uint32_t offset = stream.used;
+  emscripten_glBufferSubData(stream.target, offset, bytes, data);
+  stream.used = (offset + bytes + 15) & ~15u;
+  g_bytes += bytes;
+  return offset;
+}
+
+// Draws indexed triangles of clip-space vertices through the streams.
+void streamDraw(const Vertex* vertices, uint32_t vertexCount, const uint32_t* indices, uint32_t indexCount) {
+  bindArray(g_vertexArray);
+  const uintptr_t at = streamWrite(g_vertexStream, vertices, uint32_t(sizeof(Vertex) * vertexCount));
+  emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at));
+  emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at + 16));
+  emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at + 32));
+  const uintptr_t first = streamWrite(g_indexStream, indices, uint32_t(sizeof(uint32_t) * indexCount));
+  emscripten_glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, reinterpret_cast<void*>(first));
+  ++g_draws;
 }
 
 // Draws the two triangles of a rectangle in NDC (x0, y0)-(x1, y1) with texture corners
@@ -211,9 +325,13 @@ void drawRectangle(float x0, float y0, float x1, float y1, float s0, float t0, f
                           {x1, y1, 0, 1, 1, 1, 1, 1, s1, t1},
                           {x0, y1, 0, 1, 1, 1, 1, 1, s0, t1}};
   const uint32_t indices[6] = {0, 1, 2, 0, 2, 3};
-  emscripten_glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STREAM_DRAW);
-  emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof indices, indices, GL_STREAM_DRAW);
-  emscripten_glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, nullptr);
+  streamDraw(quad, 4, indices, 6);
+}
+
+ListUniforms listUniforms(GLuint program) {
+  auto at = [&](const char* name) { return emscripten_glGetUniformLocation(program, name); };
+  return {at("combined"), at("modelview"),  at("normalMatrix"), at("textureMatrix"),
+          at("sphereS"),  at("sphereT"),    at("normalizeNormal"), at("useTextureMatrix")};
 }
 
 bool usable() { return g_framebuffer && g_owner && emscripten_webgl_get_current_context() == g_owner; }
@@ -231,23 +349,32 @@ bool deviceInit(std::string* why) {
   g_colourProgram = link(kColourShader, why);
   g_textureProgram = g_colourProgram ? link(kTextureShader, why) : 0;
   g_presentProgram = g_textureProgram ? link(kPresentShader, why) : 0;
-  if (!g_presentProgram) return false;
+  g_listColourProgram = g_presentProgram ? link(kColourShader, why, kListVertexShader) : 0;
+  g_listTextureProgram = g_listColourProgram ? link(kTextureShader, why, kListVertexShader) : 0;
+  if (!g_listTextureProgram) return false;
+  g_listColourUniforms = listUniforms(g_listColourProgram);
+  g_listTextureUniforms = listUniforms(g_listTextureProgram);
+  g_applied = Applied();
+  g_vertexStream = Stream{GL_ARRAY_BUFFER};
+  g_indexStream = Stream{GL_ELEMENT_ARRAY_BUFFER};
+  g_lists.clear();
   emscripten_glGenVertexArrays(1, &g_vertexArray);
-  emscripten_glGenBuffers(1, &g_vertexBuffer);
-  emscripten_glGenBuffers(1, &g_indexBuffer);
-  bindVertices();
+  emscripten_glGenVertexArrays(1, &g_listArray);
+  emscripten_glGenBuffers(1, &g_vertexStream.buffer);
+  emscripten_glGenBuffers(1, &g_indexStream.buffer);
+  bindArray(g_vertexArray);
+  bindArrayBuffer(g_vertexStream.buffer);
+  emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g_indexStream.buffer);
   emscripten_glEnableVertexAttribArray(0);
   emscripten_glEnableVertexAttribArray(1);
   emscripten_glEnableVertexAttribArray(2);
-  emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(0));
-  emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(16));
-  emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(32));
+  bindArray(g_listArray);
+  emscripten_glEnableVertexAttribArray(0);
   emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   emscripten_glPixelStorei(GL_PACK_ALIGNMENT, 1);
   emscripten_glActiveTexture(GL_TEXTURE0);
   emscripten_glGetIntegerv(GL_MAX_TEXTURE_SIZE, &g_maxTexture);
   emscripten_glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &g_maxRenderbuffer);
-  g_applied = Applied();
   GLenum error = emscripten_glGetError();
   if (error != GL_NO_ERROR) {
     char text[64];
@@ -322,9 +449,102 @@ void deviceDraw(const DrawState& state, const Vertex* vertices, uint32_t vertexC
   } else {
     useProgram(g_colourProgram);
   }
-  emscripten_glBufferData(GL_ARRAY_BUFFER, sizeof(Vertex) * vertexCount, vertices, GL_STREAM_DRAW);
-  emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint32_t) * indexCount, indices, GL_STREAM_DRAW);
-  emscripten_glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT, nullptr);
+  streamDraw(vertices, vertexCount, indices, indexCount);
+}
+
+uint32_t deviceListCreate(const ListVertex* vertices, uint32_t vertexCount, const uint32_t* indices,
+                          uint32_t indexCount) {
+  if (!usable() || vertexCount == 0 || indexCount == 0 || g_nextList == 0) return 0;
+  DeviceList list;
+  emscripten_glGenBuffers(1, &list.vertices);
+  emscripten_glGenBuffers(1, &list.indices);
+  bindArrayBuffer(list.vertices);
+  emscripten_glBufferData(GL_ARRAY_BUFFER, sizeof(ListVertex) * vertexCount, vertices, GL_STATIC_DRAW);
+  bindArray(g_listArray);
+  emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, list.indices);
+  emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof(uint32_t) * indexCount, indices, GL_STATIC_DRAW);
+  g_bytes += double(sizeof(ListVertex)) * vertexCount + 4.0 * indexCount;
+  const uint32_t name = g_nextList++;
+  g_lists[name] = list;
+  return name;
+}
+
+void deviceListDelete(uint32_t name) {
+  auto it = g_lists.find(name);
+  if (it == g_lists.end()) return;
+  if (usable()) {
+    if (g_applied.arrayBuffer == it->second.vertices) g_applied.arrayBuffer = 0;
+    emscripten_glDeleteBuffers(1, &it->second.vertices);
+    emscripten_glDeleteBuffers(1, &it->second.indices);
+  }
+  g_lists.erase(it);
+}
+
+void deviceListDraw(const DrawState& state, uint32_t name, uint32_t firstIndex, uint32_t indexCount,
+                    const ListTransform& t) {
+  auto it = g_lists.find(name);
+  if (indexCount == 0 || it == g_lists.end() || !usable()) return;
+  apply(state);
+  const ListUniforms* u = &g_listColourUniforms;
+  if (state.texture) {
+    useProgram(g_listTextureProgram);
+    bindTexture(state.texture);
+    u = &g_listTextureUniforms;
+  } else {
+    useProgram(g_listColourProgram);
+  }
+  emscripten_glUniformMatrix4fv(u->combined, 1, GL_FALSE, t.combined);
+  const bool sphere = t.sphereS || t.sphereT;
+  emscripten_glUniform1i(u->sphereS, t.sphereS);
+  emscripten_glUniform1i(u->sphereT, t.sphereT);
+  if (sphere) {
+    float columns[9];  // the row-major normal matrix as GLSL's columns
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) columns[c * 3 + r] = t.normalMatrix[r * 3 + c];
+    emscripten_glUniformMatrix4fv(u->modelview, 1, GL_FALSE, t.modelview);
+    emscripten_glUniformMatrix3fv(u->normalMatrix, 1, GL_FALSE, columns);
+    emscripten_glUniform1i(u->normalize, t.normalize);
+  }
+  emscripten_glUniform1i(u->useTextureMatrix, t.textureMatrix);
+  if (t.textureMatrix) emscripten_glUniformMatrix4fv(u->textureMatrix, 1, GL_FALSE, t.texture);
+
+  bindArray(g_listArray);
+  bindArrayBuffer(it->second.vertices);
+  emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, it->second.indices);
+  const GLsizei stride = sizeof(ListVertex);
+  emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(ListVertex, position)));
+  // An attribute the copy does not hold is the current value, as a constant.
+  struct {
+    GLuint index;
+    bool perVertex;
+    GLint size;
+    size_t offset;
+    const float* value;
+  } attributes[3] = {{1, t.hasColour, 4, offsetof(ListVertex, colour), t.colour},
+                     {2, t.hasNormal, 3, offsetof(ListVertex, normal), t.normal},
+                     {3, t.hasTexCoord, 4, offsetof(ListVertex, texCoord), t.texCoord}};
+  for (const auto& a : attributes) {
+    if (a.perVertex) {
+      emscripten_glEnableVertexAttribArray(a.index);
+      emscripten_glVertexAttribPointer(a.index, a.size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(a.offset));
+    } else {
+      emscripten_glDisableVertexAttribArray(a.index);
+      if (a.size == 4)
+        emscripten_glVertexAttrib4f(a.index, a.value[0], a.value[1], a.value[2], a.value[3]);
+      else
+        emscripten_glVertexAttrib4f(a.index, a.value[0], a.value[1], a.value[2], 1.0f);
+    }
+  }
+  emscripten_glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_INT,
+                            reinterpret_cast<void*>(uintptr_t(firstIndex) * sizeof(uint32_t)));
+  ++g_draws;
+}
+
+void deviceWork(uint32_t* draws, double* bytes) {
+  *draws = g_draws;
+  *bytes = g_bytes;
+  g_draws = 0;
+  g_bytes = 0;
 }
 
 void deviceClear(bool color, bool depth, bool stencil, const float rgba[4], float depthValue, int stencilValue,
@@ -372,6 +592,7 @@ void deviceTextureImage(uint32_t texture, int level, bool alpha, int width, int 
   bindTexture(texture);
   emscripten_glTexImage2D(GL_TEXTURE_2D, level, alpha ? GL_RGBA8 : GL_RGB8, width, height, 0, alpha ? GL_RGBA : GL_RGB,
                           GL_UNSIGNED_BYTE, pixels);
+  g_bytes += double(width) * height * (alpha ? 4 : 3);
 }
 
 void deviceTextureParameters(uint32_t texture, uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
@@ -419,6 +640,7 @@ void deviceDrawPixels(const float to[4], int width, int height, const unsigned c
   emscripten_glPixelStorei(GL_UNPACK_ROW_LENGTH, rowPixels);
   emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   emscripten_glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  g_bytes += double(width) * height * 3;
   deviceTextureParameters(texture, GL_NEAREST, GL_NEAREST, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
   DrawState s;
   s.viewport[2] = g_width;
@@ -435,6 +657,12 @@ void deviceDrawPixels(const float to[4], int width, int height, const unsigned c
 
 void deviceFinish() {
   if (usable()) emscripten_glFinish();
+}
+
+void deviceSync() {
+  if (!usable()) return;
+  unsigned char pixel[4];
+  emscripten_glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
 }
 
 }  // namespace webgl

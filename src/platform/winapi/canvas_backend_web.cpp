@@ -37,8 +37,6 @@
 #include "platform/time/virtual_time.h"
 #include "platform/webgl/picture_webgl.h"
 
-extern "C" void emscripten_glFinish(void);
-
 namespace {
 // The show's timer interval: the live clock counts in these steps.
 const int kTickMs = 40;
@@ -362,7 +360,9 @@ bool canvasSwapBuffers() {
   if (g_options.virtualTime) {
     int ms = virtualTimeMs();
     if (g_options.bench) {
-      emscripten_glFinish();  // the frame's cost includes its drawing
+      // The frame's cost includes the GPU's drawing: one pixel read back waits for it in every
+      // browser (finish() returns before the drawing is done in some).
+      webglPictureSync();
     } else if (chosen(ms) && !g_discarding) {
       handOver(ms);
     }
@@ -385,6 +385,10 @@ void canvasAfterPaint(double milliseconds, double) {
     // The browser tells no process CPU time; the show runs on the page's one thread, so its
     // paint's CPU time is the paint's own wall-clock time.
     if (g_options.benchHooks.painted) g_options.benchHooks.painted(g_lastPaintedMs, milliseconds, milliseconds);
+    int draws = 0;
+    double bytes = 0;
+    webglPictureWork(&draws, &bytes);
+    if (g_options.benchHooks.worked) g_options.benchHooks.worked(draws, bytes);
   }
   // The first paint is the black frame before loading; the show plays from the second.
   ksReportPaint(g_frames, musicLastReadMs(), g_frames > 1 && !g_fastForward ? 1 : 0);
