@@ -222,14 +222,19 @@ void setCap(GLenum cap, bool on) {
     emscripten_glDisable(cap);
 }
 
-void useProgram(GLuint program) {
-  if (g_applied.program != program) emscripten_glUseProgram(program);
-  g_applied.program = program;
+// Sends `value` through `set` only when the cache holds another one.
+void setCached(GLuint* cached, GLuint value, void (*set)(GLuint)) {
+  if (*cached != value) set(value);
+  *cached = value;
 }
 
+void useProgram(GLuint program) { setCached(&g_applied.program, program, emscripten_glUseProgram); }
 void bindTexture(GLuint texture) {
-  if (g_applied.texture != texture) emscripten_glBindTexture(GL_TEXTURE_2D, texture);
-  g_applied.texture = texture;
+  setCached(&g_applied.texture, texture, [](GLuint t) { emscripten_glBindTexture(GL_TEXTURE_2D, t); });
+}
+void bindArray(GLuint array) { setCached(&g_applied.array, array, emscripten_glBindVertexArray); }
+void bindArrayBuffer(GLuint buffer) {
+  setCached(&g_applied.arrayBuffer, buffer, [](GLuint b) { emscripten_glBindBuffer(GL_ARRAY_BUFFER, b); });
 }
 
 // Brings WebGL to `s`, changing only what differs from what it is now.
@@ -274,16 +279,6 @@ void apply(const DrawState& s) {
   }
   a = next;
   g_applied.known = true;
-}
-
-void bindArray(GLuint array) {
-  if (g_applied.array != array) emscripten_glBindVertexArray(array);
-  g_applied.array = array;
-}
-
-void bindArrayBuffer(GLuint buffer) {
-  if (g_applied.arrayBuffer != buffer) emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  g_applied.arrayBuffer = buffer;
 }
 
 // Writes `bytes` into the stream (its buffer bound to its target): the offset they went to.
