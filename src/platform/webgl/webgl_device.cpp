@@ -135,15 +135,15 @@ GLuint g_colourProgram = 0, g_textureProgram = 0, g_presentProgram = 0;
 GLuint g_listColourProgram = 0, g_listTextureProgram = 0;
 GLuint g_vertexArray = 0, g_listArray = 0;
 
-// A buffer that draws write into one after another; it is renewed (its old storage left to
-// the draws that still read it) only when the next write does not fit.
+// A buffer written into one write after another, round to its start when the next does not
+// fit; its storage is made anew only when one write is larger than all of it.
 struct Stream {
   GLenum target;
   GLuint buffer = 0;
   uint32_t capacity = 0, used = 0;
 };
 Stream g_vertexStream{GL_ARRAY_BUFFER}, g_indexStream{GL_ELEMENT_ARRAY_BUFFER};
-const uint32_t kStreamStart = 4u << 20;
+const uint32_t kStreamStart = 8u << 20;
 
 // Display lists on the device.
 struct DeviceList {
@@ -159,6 +159,26 @@ struct ListUniforms {
 
 uint32_t g_draws = 0;
 double g_bytes = 0;
+
+// The draws and clears of the picture wait here until something needs the picture (a read, the
+// present, the sync) or changes what they use (a texture, a list, the framebuffer): then the
+// vertices and indices of all the waiting batches go to WebGL in one write each, and the draws
+// follow. A write into a buffer that a draw of the same pass still reads makes the browser's
+// GL copy it and break the pass; one write per frame keeps the frame in one pass.
+struct Queued {
+  enum Kind { BATCH, LIST, CLEAR } kind;
+  DrawState state;
+  uint32_t first = 0, count = 0;  // BATCH: indices; LIST: the list's indices
+  uint32_t vertexFirst = 0;       // BATCH
+  uint32_t list = 0;              // LIST
+  ListTransform transform;        // LIST
+  bool colour = false, depth = false, stencil = false;  // CLEAR
+  float rgba[4] = {0, 0, 0, 0}, depthValue = 1;
+  int stencilValue = 0;
+};
+std::vector<Queued> g_queue;
+std::vector<Vertex> g_queuedVertices;
+std::vector<uint32_t> g_queuedIndices;
 GLuint g_framebuffer = 0, g_colourTexture = 0, g_depthStencil = 0;
 int g_width = 0, g_height = 0;
 GLint g_maxTexture = 0, g_maxRenderbuffer = 0;
@@ -287,11 +307,13 @@ uint32_t streamWrite(Stream& stream, const void* data, uint32_t bytes) {
     bindArrayBuffer(stream.buffer);
   else
     emscripten_glBindBuffer(stream.target, stream.buffer);
-  if (stream.used + bytes > stream.capacity) {
-    // Fresh storage: the draws already made keep reading the old one.
+  if (bytes > stream.capacity) {
+    // Larger storage, made once for all later writes.
     while (stream.capacity < bytes) stream.capacity = stream.capacity ? stream.capacity * 2 : kStreamStart;
     emscripten_glBufferData(stream.target, stream.capacity, nullptr, GL_DYNAMIC_DRAW);
     stream.used = 0;
+  } else if (stream.used + bytes > stream.capacity) {
+    stream.used = 0;  // round to the start: what was written there was drawn frames ago
   }
   const uint32_t offset = stream.used;
   emscripten_glBufferSubData(stream.target, offset, bytes, data);
@@ -331,6 +353,8 @@ ListUniforms listUniforms(GLuint program) {
 
 bool usable() { return g_framebuffer && g_owner && emscripten_webgl_get_current_context() == g_owner; }
 
+void flush();
+
 }  // namespace
 
 bool deviceInit(std::string* why) {
@@ -350,6 +374,9 @@ bool deviceInit(std::string* why) {
   g_listColourUniforms = listUniforms(g_listColourProgram);
   g_listTextureUniforms = listUniforms(g_listTextureProgram);
   g_applied = Applied();
+  g_queue.clear();
+  g_queuedVertices.clear();
+  g_queuedIndices.clear();
   g_vertexStream = Stream{GL_ARRAY_BUFFER};
   g_indexStream = Stream{GL_ELEMENT_ARRAY_BUFFER};
   g_lists.clear();
@@ -385,6 +412,7 @@ bool devicePictureSize(int width, int height, std::string* why) {
     if (why) *why = "the picture's WebGL context is not current";
     return false;
   }
+  flush();
   if (g_framebuffer) {
     emscripten_glBindFramebuffer(GL_FRAMEBUFFER, 0);
     emscripten_glDeleteFramebuffers(1, &g_framebuffer);
@@ -437,14 +465,13 @@ int deviceMaxRenderbufferSize() { return g_maxRenderbuffer; }
 void deviceDraw(const DrawState& state, const Vertex* vertices, uint32_t vertexCount, const uint32_t* indices,
                 uint32_t indexCount) {
   if (indexCount == 0 || !usable()) return;
-  apply(state);
-  if (state.texture) {
-    useProgram(g_textureProgram);
-    bindTexture(state.texture);
-  } else {
-    useProgram(g_colourProgram);
-  }
-  streamDraw(vertices, vertexCount, indices, indexCount);
+  Queued q{Queued::BATCH, state};
+  q.vertexFirst = uint32_t(g_queuedVertices.size());
+  q.first = uint32_t(g_queuedIndices.size());
+  q.count = indexCount;
+  g_queuedVertices.insert(g_queuedVertices.end(), vertices, vertices + vertexCount);
+  g_queuedIndices.insert(g_queuedIndices.end(), indices, indices + indexCount);
+  g_queue.push_back(q);
 }
 
 uint32_t deviceListCreate(const ListVertex* vertices, uint32_t vertexCount, const uint32_t* indices,
@@ -468,6 +495,7 @@ void deviceListDelete(uint32_t name) {
   auto it = g_lists.find(name);
   if (it == g_lists.end()) return;
   if (usable()) {
+    flush();
     if (g_applied.arrayBuffer == it->second.vertices) g_applied.arrayBuffer = 0;
     emscripten_glDeleteBuffers(1, &it->second.vertices);
     emscripten_glDeleteBuffers(1, &it->second.indices);
@@ -477,8 +505,21 @@ void deviceListDelete(uint32_t name) {
 
 void deviceListDraw(const DrawState& state, uint32_t name, uint32_t firstIndex, uint32_t indexCount,
                     const ListTransform& t) {
+  if (indexCount == 0 || !g_lists.count(name) || !usable()) return;
+  Queued q{Queued::LIST, state};
+  q.list = name;
+  q.first = firstIndex;
+  q.count = indexCount;
+  q.transform = t;
+  g_queue.push_back(q);
+}
+
+namespace {
+
+void runListDraw(const DrawState& state, uint32_t name, uint32_t firstIndex, uint32_t indexCount,
+                 const ListTransform& t) {
   auto it = g_lists.find(name);
-  if (indexCount == 0 || it == g_lists.end() || !usable()) return;
+  if (it == g_lists.end()) return;
   apply(state);
   const ListUniforms* u = &g_listColourUniforms;
   if (state.texture) {
@@ -535,6 +576,65 @@ void deviceListDraw(const DrawState& state, uint32_t name, uint32_t firstIndex, 
   ++g_draws;
 }
 
+void runClear(const Queued& q) {
+  apply(q.state);
+  GLbitfield mask = 0;
+  if (q.colour) {
+    emscripten_glClearColor(q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]);
+    mask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (q.depth) {
+    emscripten_glClearDepthf(q.depthValue);
+    mask |= GL_DEPTH_BUFFER_BIT;
+  }
+  if (q.stencil) {
+    emscripten_glClearStencil(q.stencilValue);
+    mask |= GL_STENCIL_BUFFER_BIT;
+  }
+  if (mask) emscripten_glClear(mask);
+}
+
+// Sends the waiting draws and clears to WebGL (see Queued).
+void flush() {
+  if (g_queue.empty()) return;
+  uintptr_t vertices = 0, indices = 0;
+  if (!g_queuedIndices.empty()) {
+    bindArray(g_vertexArray);
+    vertices = streamWrite(g_vertexStream, g_queuedVertices.data(), uint32_t(sizeof(Vertex) * g_queuedVertices.size()));
+    indices = streamWrite(g_indexStream, g_queuedIndices.data(), uint32_t(sizeof(uint32_t) * g_queuedIndices.size()));
+  }
+  for (const Queued& q : g_queue) {
+    switch (q.kind) {
+      case Queued::BATCH: {
+        apply(q.state);
+        if (q.state.texture) {
+          useProgram(g_textureProgram);
+          bindTexture(q.state.texture);
+        } else {
+          useProgram(g_colourProgram);
+        }
+        bindArray(g_vertexArray);
+        bindArrayBuffer(g_vertexStream.buffer);
+        const uintptr_t at = vertices + uintptr_t(q.vertexFirst) * sizeof(Vertex);
+        emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at));
+        emscripten_glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at + 16));
+        emscripten_glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(at + 32));
+        emscripten_glDrawElements(GL_TRIANGLES, q.count, GL_UNSIGNED_INT,
+                                  reinterpret_cast<void*>(indices + uintptr_t(q.first) * sizeof(uint32_t)));
+        ++g_draws;
+        break;
+      }
+      case Queued::LIST: runListDraw(q.state, q.list, q.first, q.count, q.transform); break;
+      case Queued::CLEAR: runClear(q); break;
+    }
+  }
+  g_queue.clear();
+  g_queuedVertices.clear();
+  g_queuedIndices.clear();
+}
+
+}  // namespace
+
 void deviceWork(uint32_t* draws, double* bytes) {
   *draws = g_draws;
   *bytes = g_bytes;
@@ -545,28 +645,21 @@ void deviceWork(uint32_t* draws, double* bytes) {
 void deviceClear(bool color, bool depth, bool stencil, const float rgba[4], float depthValue, int stencilValue,
                  bool scissor, const int scissorBox[4], const bool colorMask[4], bool depthMask) {
   if (!usable()) return;
-  DrawState s = g_applied.state;
-  s.scissor = scissor;
+  // The state of the draw before it, the clear's own scissor and masks.
+  Queued q{Queued::CLEAR, g_queue.empty() ? g_applied.state : g_queue.back().state};
+  q.state.scissor = scissor;
   for (int i = 0; i < 4; ++i) {
-    s.scissorBox[i] = scissorBox[i];
-    s.colorMask[i] = colorMask[i];
+    q.state.scissorBox[i] = scissorBox[i];
+    q.state.colorMask[i] = colorMask[i];
+    q.rgba[i] = rgba[i];
   }
-  s.depthMask = depthMask;
-  apply(s);
-  GLbitfield mask = 0;
-  if (color) {
-    emscripten_glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
-    mask |= GL_COLOR_BUFFER_BIT;
-  }
-  if (depth) {
-    emscripten_glClearDepthf(depthValue);
-    mask |= GL_DEPTH_BUFFER_BIT;
-  }
-  if (stencil) {
-    emscripten_glClearStencil(stencilValue);
-    mask |= GL_STENCIL_BUFFER_BIT;
-  }
-  if (mask) emscripten_glClear(mask);
+  q.state.depthMask = depthMask;
+  q.colour = color;
+  q.depth = depth;
+  q.stencil = stencil;
+  q.depthValue = depthValue;
+  q.stencilValue = stencilValue;
+  g_queue.push_back(q);
 }
 
 uint32_t deviceTextureCreate() {
@@ -578,12 +671,14 @@ uint32_t deviceTextureCreate() {
 
 void deviceTextureDelete(uint32_t texture) {
   if (!texture || !usable()) return;
+  flush();
   if (g_applied.texture == texture) g_applied.texture = 0;
   emscripten_glDeleteTextures(1, &texture);
 }
 
 void deviceTextureImage(uint32_t texture, int level, bool alpha, int width, int height, const unsigned char* pixels) {
   if (!usable()) return;
+  flush();
   bindTexture(texture);
   emscripten_glTexImage2D(GL_TEXTURE_2D, level, alpha ? GL_RGBA8 : GL_RGB8, width, height, 0, alpha ? GL_RGBA : GL_RGB,
                           GL_UNSIGNED_BYTE, pixels);
@@ -592,6 +687,7 @@ void deviceTextureImage(uint32_t texture, int level, bool alpha, int width, int 
 
 void deviceTextureParameters(uint32_t texture, uint32_t minFilter, uint32_t magFilter, uint32_t wrapS, uint32_t wrapT) {
   if (!usable()) return;
+  flush();
   bindTexture(texture);
   emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
   emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
@@ -601,6 +697,7 @@ void deviceTextureParameters(uint32_t texture, uint32_t minFilter, uint32_t magF
 
 void devicePresent(int canvasWidth, int canvasHeight, const int picture[4], const int to[4]) {
   if (!usable() || canvasWidth <= 0 || canvasHeight <= 0) return;
+  flush();
   DrawState s;
   s.viewport[0] = 0;
   s.viewport[1] = 0;
@@ -623,11 +720,13 @@ void devicePresent(int canvasWidth, int canvasHeight, const int picture[4], cons
 
 void deviceRead(unsigned char* rgba) {
   if (!usable()) return;
+  flush();
   emscripten_glReadPixels(0, 0, g_width, g_height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
 void deviceDrawPixels(const float to[4], int width, int height, const unsigned char* rgb, int rowPixels) {
   if (!usable() || width <= 0 || height <= 0 || to[2] <= to[0] || to[3] <= to[1]) return;
+  flush();
   DrawState saved = g_applied.state;
   bool known = g_applied.known;
   GLuint texture = deviceTextureCreate();
@@ -651,11 +750,14 @@ void deviceDrawPixels(const float to[4], int width, int height, const unsigned c
 }
 
 void deviceFinish() {
-  if (usable()) emscripten_glFinish();
+  if (!usable()) return;
+  flush();
+  emscripten_glFinish();
 }
 
 void deviceSync() {
   if (!usable()) return;
+  flush();
   unsigned char pixel[4];
   emscripten_glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
 }
