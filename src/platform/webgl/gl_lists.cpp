@@ -271,6 +271,12 @@ bool drawFromDevice(const Context::List& list, const ListDraw& d) {
 }
 
 void replay(Context::List& list) {
+  if (list.device && !deviceListKept(list.device)) {
+    // Its copy went with a context made anew: made again on this one.
+    list.device = 0;
+    list.draws.clear();
+    list.prepared = false;
+  }
   if (!list.prepared && g.ready && !g.inBegin) prepare(list);
   const uint32_t* words = list.words.data();
   const uint32_t* end = words + list.words.size();

@@ -491,6 +491,8 @@ uint32_t deviceListCreate(const ListVertex* vertices, uint32_t vertexCount, cons
   return name;
 }
 
+bool deviceListKept(uint32_t name) { return g_lists.count(name) != 0; }
+
 void deviceListDelete(uint32_t name) {
   auto it = g_lists.find(name);
   if (it == g_lists.end()) return;

@@ -103,6 +103,8 @@ void deviceSync();
 uint32_t deviceListCreate(const ListVertex* vertices, uint32_t vertexCount, const uint32_t* indices,
                           uint32_t indexCount);
 void deviceListDelete(uint32_t list);
+// Whether the device still keeps the list (not when its context was made anew).
+bool deviceListKept(uint32_t list);
 // Draws `indexCount` indices from `firstIndex` of the list's triangles.
 void deviceListDraw(const DrawState& state, uint32_t list, uint32_t firstIndex, uint32_t indexCount,
                     const ListTransform& transform);
