@@ -1,7 +1,9 @@
 // Benchmark report of a virtual-time run.
 // Supports: the wall-clock and CPU cost of every paint, summarised per schedule window (mean,
 // median, 95th percentile, maximum) and over the run, with the run's pace against real time
-// and the renderer's name; windows without a frame are left out.
+// and the renderer's name; windows without a frame are left out. Where the platform counts
+// them (the page's GL stand-in), the draw calls and the bytes uploaded per frame (means per
+// window; "-" where they are not counted).
 // Does not support: live runs (their paints are not recorded), GPU timings.
 // Depends on the schedule windows of timeline/frame.h, the paint clock of the window layer and
 // the current GL context (for the renderer's name).
@@ -24,6 +26,8 @@ struct FrameCost {
   int ms;          // music position of the frame
   double cost;     // wall-clock milliseconds
   double cpuCost;  // CPU milliseconds of the process (renderer threads included)
+  int draws;       // draw calls, -1 where not counted
+  double bytes;    // bytes uploaded
 };
 std::vector<FrameCost> g_costs;
 double g_runStartSeconds = 0.0;
@@ -91,7 +95,13 @@ void benchRecordRenderer(int width, int height) {
 void benchRecordPaint(int ms, double milliseconds, double cpuMilliseconds) {
   // The loop's pace is measured from the first timer frame on (frame 0 comes before loading).
   if (g_costs.size() == 1) g_runStartSeconds = platformWallSeconds() - milliseconds * 0.001;
-  g_costs.push_back({ms, milliseconds, cpuMilliseconds});
+  g_costs.push_back({ms, milliseconds, cpuMilliseconds, -1, 0.0});
+}
+
+void benchRecordWork(int draws, double bytes) {
+  if (g_costs.empty()) return;
+  g_costs.back().draws = draws;
+  g_costs.back().bytes = bytes;
 }
 
 void benchRecordEnd() { g_runEndSeconds = platformWallSeconds(); }
@@ -109,32 +119,54 @@ void benchPrintReport() {
     all.push_back(frame.cost);
     allCpu.push_back(frame.cpuCost);
   }
-  std::printf("%-38s %7s %8s %8s %8s %8s %8s %8s %8s\n", "window (music seconds)", "frames", "mean_ms", "p50_ms",
-              "p95_ms", "max_ms", "cpu_p50", "cpu_p95", "cpu_max");
+  std::printf("%-38s %7s %8s %8s %8s %8s %8s %8s %8s %7s %9s\n", "window (music seconds)", "frames", "mean_ms",
+              "p50_ms", "p95_ms", "max_ms", "cpu_p50", "cpu_p95", "cpu_max", "draws", "kb_up");
+  // The mean draws and kilobytes uploaded per frame of the frames that counted them.
+  auto work = [](const std::vector<const FrameCost*>& frames, std::string* draws, std::string* kilobytes) {
+    double drawSum = 0.0, byteSum = 0.0;
+    size_t counted = 0;
+    for (const FrameCost* frame : frames)
+      if (frame->draws >= 0) drawSum += frame->draws, byteSum += frame->bytes, ++counted;
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.1f", counted ? drawSum / counted : 0.0);
+    *draws = counted ? text : "-";
+    std::snprintf(text, sizeof(text), "%.1f", counted ? byteSum / counted / 1024.0 : 0.0);
+    *kilobytes = counted ? text : "-";
+    return counted > 0;
+  };
   for (const BenchWindow& row : reportWindows()) {
     std::vector<double> costs, cpuCosts;
+    std::vector<const FrameCost*> frames;
     double sum = 0.0;
     for (const FrameCost& frame : g_costs)
       if (inWindow(row.window, frame.ms * 0.001)) {
         costs.push_back(frame.cost);
         cpuCosts.push_back(frame.cpuCost);
+        frames.push_back(&frame);
         sum += frame.cost;
       }
     if (costs.empty()) continue;
     char name[64];
     std::snprintf(name, sizeof(name), "%-13s %s", bounds(row.window).c_str(), row.what);
-    std::printf("%-38s %7zu %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f\n", name, costs.size(),
+    std::string draws, kilobytes;
+    work(frames, &draws, &kilobytes);
+    std::printf("%-38s %7zu %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %8.3f %7s %9s\n", name, costs.size(),
                 sum / costs.size(), percentile(costs, 0.5), percentile(costs, 0.95),
                 *std::max_element(costs.begin(), costs.end()), percentile(cpuCosts, 0.5),
-                percentile(cpuCosts, 0.95), *std::max_element(cpuCosts.begin(), cpuCosts.end()));
+                percentile(cpuCosts, 0.95), *std::max_element(cpuCosts.begin(), cpuCosts.end()), draws.c_str(),
+                kilobytes.c_str());
   }
+  std::vector<const FrameCost*> everyFrame;
+  for (const FrameCost& frame : g_costs) everyFrame.push_back(&frame);
+  std::string draws, kilobytes, workColumns;
+  if (work(everyFrame, &draws, &kilobytes)) workColumns = " draws_mean=" + draws + " kb_up_mean=" + kilobytes;
   double showSeconds = g_costs.size() < 2 ? 0.0 : (g_costs.back().ms - g_costs[1].ms + static_cast<int>(kFrameStepMs)) * 0.001;
   double end = g_runEndSeconds > 0.0 ? g_runEndSeconds : platformWallSeconds();
   double wall = end - g_runStartSeconds;
-  std::printf("bench: frames=%zu p50_ms=%.3f p95_ms=%.3f max_ms=%.3f cpu_p50_ms=%.3f cpu_p95_ms=%.3f realtime=%.1f\n",
+  std::printf("bench: frames=%zu p50_ms=%.3f p95_ms=%.3f max_ms=%.3f cpu_p50_ms=%.3f cpu_p95_ms=%.3f%s realtime=%.1f\n",
               g_costs.size(), percentile(all, 0.5), percentile(all, 0.95),
               all.empty() ? 0.0 : *std::max_element(all.begin(), all.end()), percentile(allCpu, 0.5),
-              percentile(allCpu, 0.95), wall > 0.0 ? showSeconds / wall : 0.0);
+              percentile(allCpu, 0.95), workColumns.c_str(), wall > 0.0 ? showSeconds / wall : 0.0);
   std::printf("bench: renderer %s\n", g_rendererName.c_str());
   std::fflush(stdout);
 }

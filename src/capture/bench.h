@@ -10,6 +10,8 @@
 void benchRecordRenderer(int width, int height);
 // One paint: the frame's music time, its wall-clock and its CPU cost in milliseconds.
 void benchRecordPaint(int ms, double milliseconds, double cpuMilliseconds);
+// The draw calls and bytes uploaded of the paint recorded last, where the platform counts them.
+void benchRecordWork(int draws, double bytes);
 void benchRecordEnd();
 // Paints recorded so far, and the music time of the most recent one.
 int benchPaintCount();

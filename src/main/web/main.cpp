@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   options.virtualTime = virtualRun;
   options.atSeconds = at;
   options.bench = bench;
-  if (bench) options.benchHooks = {benchRecordRenderer, benchRecordPaint, benchRecordEnd};
+  if (bench) options.benchHooks = {benchRecordRenderer, benchRecordPaint, benchRecordEnd, benchRecordWork};
   options.frameWidth = frameWidth;
   options.frameHeight = frameHeight;
   if (virtualRun) {

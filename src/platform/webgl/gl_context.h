@@ -86,6 +86,16 @@ struct TextureObject {
   bool complete = false;
 };
 
+// A run of a display list's primitives that its replay draws from the device's copy: the words
+// from its first OP_BEGIN to past its last OP_END, the triangles' indices (front faces
+// counter-clockwise, and reversed for clockwise), and which attributes the copy holds per
+// vertex (the others are the current ones when it is drawn).
+struct ListDraw {
+  uint32_t begin = 0, end = 0;
+  uint32_t firstIndex = 0, indexCount = 0, reversedFirstIndex = 0;
+  bool colour = false, normal = false, texCoord = false;
+};
+
 struct MatrixStack {
   std::vector<Matrix> stack;  // back() is the current matrix
   size_t limit;
@@ -140,12 +150,17 @@ struct Context {
   bool discard = false;
   bool ready = false;  // webglPictureInit succeeded
 
-  // Display lists
+  // Display lists, by name (any name but 0; a map, so no name can reach outside it).
   struct List {
-    bool used = false;
     std::vector<uint32_t> words;
+    // The runs of primitives drawn from the device's copy (gl_lists.cpp), made at the first
+    // replay that draws; `prepared` once looked at.
+    bool prepared = false;
+    uint32_t device = 0;
+    std::vector<ListDraw> draws;
   };
-  std::vector<List> lists;  // index = name
+  std::unordered_map<GLuint, List> lists;
+  GLuint listsHighest = 0;  // the highest name ever made a list; glGenLists hands out above it
   bool compiling = false, compileExecute = false;
   GLuint compileName = 0;
   std::vector<uint32_t> compileWords;
@@ -180,6 +195,57 @@ void mapWindowRect(const int in[4], int out[4]);
 void effectiveScissor(bool* on, int box[4]);
 // The draw state that primitives now draw with (lines are never culled).
 DrawState currentDrawState(bool line);
+
+// The triangles that a primitive of `count` vertices is drawn as, as Mesa splits them:
+// emit(a, b, c, provoking) for each, front faces counter-clockwise for GL_CCW (vertex numbers
+// from 0; `provoking` the vertex whose colour a flat-shaded triangle takes, OpenGL 1.1's: the
+// last of each triangle, quad or strip element, the first of a polygon). A quad 0 1 2 3 is
+// 0 1 2 and 0 2 3 where its draw needs no clipping, and 0 1 3 and 1 2 3 where it does (or where
+// it comes from a display list); quad strips split on their 2i .. 2i+3 diagonal either way. The
+// split shows where colours or texture coordinates are not affine across the quad.
+template <class Emit>
+void polygonTriangles(GLenum mode, uint32_t n, bool clipped, Emit emit) {
+  switch (mode) {
+    case GL_TRIANGLES:
+      for (uint32_t i = 0; i + 2 < n; i += 3) emit(i, i + 1, i + 2, i + 2);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (uint32_t i = 0; i + 2 < n; ++i) {
+        if (i % 2 == 0)
+          emit(i, i + 1, i + 2, i + 2);
+        else
+          emit(i + 1, i, i + 2, i + 2);
+      }
+      break;
+    case GL_TRIANGLE_FAN:
+      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, i + 1);
+      break;
+    case GL_POLYGON:
+      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, 0);
+      break;
+    case GL_QUADS:
+      for (uint32_t i = 0; i + 3 < n; i += 4) {
+        if (clipped) {
+          emit(i, i + 1, i + 3, i + 3);
+          emit(i + 1, i + 2, i + 3, i + 3);
+        } else {
+          emit(i, i + 1, i + 2, i + 3);
+          emit(i, i + 2, i + 3, i + 3);
+        }
+      }
+      break;
+    case GL_QUAD_STRIP:
+      // Quad i is 2i, 2i+1, 2i+3, 2i+2 in GL's order; split on the diagonal 2i .. 2i+3.
+      for (uint32_t i = 0; i + 3 < n; i += 2) {
+        emit(i + 2, i, i + 3, i + 3);
+        emit(i, i + 1, i + 3, i + 3);
+      }
+      break;
+  }
+}
+inline bool isLineMode(GLenum mode) {
+  return mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP || mode == GL_POINTS;
+}
 
 // Matrices
 MatrixStack& currentStack();

@@ -32,8 +32,6 @@ const size_t kFlushVertices = 1u << 18;  // a batch this large is drawn at the n
 bool g_batchLine = false;
 bool g_skipPrimitive = false;  // nothing to collect: discarding, or no picture yet
 
-bool isLine(GLenum mode) { return mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP; }
-
 float clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 void triangle(uint32_t a, uint32_t b, uint32_t c, bool reverse) {
@@ -66,56 +64,14 @@ void flatTriangle(uint32_t a, uint32_t b, uint32_t c, uint32_t p, bool reverse) 
   triangle(base, base + 1, base + 2, reverse);
 }
 
-// Mesa splits a quad 0 1 2 3 into 0 1 2 and 0 2 3 where its draw needs no clipping, and into
-// 0 1 3 and 1 2 3 where it does (or where the quad comes from a display list); quad strips on
-// their 2i .. 2i+3 diagonal either way. The split shows where colours or texture coordinates
-// are not affine across the quad, so it is followed here.
+// Appends the triangles of a primitive of the batch (polygonTriangles).
 void assemblePolygons(GLenum mode, uint32_t first, uint32_t count, bool reverse, bool clipped, bool flat) {
-  const uint32_t f = first, n = count;
-  // One triangle, with the vertex whose colour a flat-shaded one takes.
-  auto emit = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t provoking) {
+  polygonTriangles(mode, count, clipped, [&](uint32_t a, uint32_t b, uint32_t c, uint32_t provoking) {
     if (flat)
-      flatTriangle(f + a, f + b, f + c, f + provoking, reverse);
+      flatTriangle(first + a, first + b, first + c, first + provoking, reverse);
     else
-      triangle(f + a, f + b, f + c, reverse);
-  };
-  switch (mode) {
-    case GL_TRIANGLES:
-      for (uint32_t i = 0; i + 2 < n; i += 3) emit(i, i + 1, i + 2, i + 2);
-      break;
-    case GL_TRIANGLE_STRIP:
-      for (uint32_t i = 0; i + 2 < n; ++i) {
-        if (i % 2 == 0)
-          emit(i, i + 1, i + 2, i + 2);
-        else
-          emit(i + 1, i, i + 2, i + 2);
-      }
-      break;
-    case GL_TRIANGLE_FAN:
-      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, i + 1);
-      break;
-    case GL_POLYGON:
-      for (uint32_t i = 1; i + 1 < n; ++i) emit(0, i, i + 1, 0);
-      break;
-    case GL_QUADS:
-      for (uint32_t i = 0; i + 3 < n; i += 4) {
-        if (clipped) {
-          emit(i, i + 1, i + 3, i + 3);
-          emit(i + 1, i + 2, i + 3, i + 3);
-        } else {
-          emit(i, i + 1, i + 2, i + 3);
-          emit(i, i + 2, i + 3, i + 3);
-        }
-      }
-      break;
-    case GL_QUAD_STRIP:
-      // Quad i is 2i, 2i+1, 2i+3, 2i+2 in GL's order; split on the diagonal 2i .. 2i+3.
-      for (uint32_t i = 0; i + 3 < n; i += 2) {
-        emit(i + 2, i, i + 3, i + 3);
-        emit(i, i + 1, i + 3, i + 3);
-      }
-      break;
-  }
+      triangle(first + a, first + b, first + c, reverse);
+  });
 }
 
 // The primitives of one of Mesa's draws: the run of glBegin/glEnd between calls that change any
@@ -309,7 +265,7 @@ void doBegin(GLenum mode) {
   g.primitive = mode;
   g_skipPrimitive = g.discard || !g.ready;
   if (!g_skipPrimitive) {
-    const bool line = isLine(mode) || mode == GL_POINTS;
+    const bool line = isLineMode(mode);
     if (g.stateDirty || line != g_batchLine || !g.batch.open) {
       DrawState s = currentDrawState(line);
       if (g.batch.open && s != g.batch.state) flushBatch();
@@ -322,7 +278,7 @@ void doBegin(GLenum mode) {
   }
   g.inBegin = true;
   if (g_skipPrimitive) return;
-  const bool line = isLine(mode) || mode == GL_POINTS;
+  const bool line = isLineMode(mode);
   if (g_group.open && g_group.epoch != g.epoch) closeGroup();
   if (line) {
     g.lineVertices.clear();
@@ -343,13 +299,14 @@ void doEnd() {
   g.inBegin = false;
   if (g_skipPrimitive) return;
   const GLenum mode = g.primitive;
-  if (isLine(mode) || mode == GL_POINTS) {
+  if (isLineMode(mode)) {
     closeGroup();  // keeps the order of drawing
     assembleLines(mode);
     g.lineVertices.clear();
     return;
   }
   const uint32_t first = g.primitiveFirst, count = uint32_t(g.batch.vertices.size()) - first;
+  if (count == 0) return;  // an empty primitive draws nothing
   const bool reverse = g.a.frontFace == GL_CW, flat = g.a.shadeModel == GL_FLAT;
   if (g.callDepth > 0) {
     // From a display list: Mesa draws its quads split as clipped ones.
@@ -398,7 +355,7 @@ void doVertex(float x, float y, float z, float w) {
   }
   v.s = s;
   v.t = t;
-  if (isLine(g.primitive) || g.primitive == GL_POINTS)
+  if (isLineMode(g.primitive))
     g.lineVertices.push_back(v);
   else
     g.batch.vertices.push_back(v);

@@ -29,7 +29,6 @@ Context::Context() {
   modelview.stack.push_back(identityMatrix());
   projection.stack.push_back(identityMatrix());
   texture.stack.push_back(identityMatrix());
-  lists.resize(1);  // name 0 is never a list
   textures[0] = TextureObject();
 }
 

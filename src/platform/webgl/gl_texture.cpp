@@ -321,12 +321,12 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
     setError(GL_INVALID_VALUE, "glTexImage2D");
     return;
   }
-  const int largest = deviceMaxTextureSize() > 0 ? deviceMaxTextureSize() : 2048;
-  const int levelLargest = largest >> (level < 0 ? 0 : level);
   if (level < 0 || level >= TextureObject::kLevels || width < 0 || height < 0) {
     setError(GL_INVALID_VALUE, "glTexImage2D");
     return;
   }
+  const int largest = deviceMaxTextureSize() > 0 ? deviceMaxTextureSize() : 2048;
+  const int levelLargest = largest >> level;  // level is below kLevels here
   const bool fits = width <= levelLargest && height <= levelLargest;
   if (target == GL_PROXY_TEXTURE_2D) {
     // The proxy only answers whether the image would fit.

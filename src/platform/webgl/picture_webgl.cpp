@@ -3,7 +3,8 @@
 // largest centred rectangle of it (the native picture scaling's rounding: viewports' edges
 // scaled and rounded, line widths scaled by the picture's width over 640), fast-forward
 // without drawing, the copy onto the canvas (4:3 with bars as the native presentation fits
-// it, or stretched), the read of the pixels, the loading bitmap at the picture's scale.
+// it, or stretched), the read of the pixels, a wait for the drawing, the count of the work
+// handed to WebGL, the loading bitmap at the picture's scale.
 // Does not support: more than one picture or context.
 // Depends on webgl_device.cpp and the batch of gl_immediate.cpp.
 #include "platform/webgl/picture_webgl.h"
@@ -90,6 +91,17 @@ void webglPictureRead(unsigned char* rgba) {
     std::memcpy(out, bottomUp.data() + size_t(g.pictureHeight - 1 - y) * row, row);
     for (size_t x = 3; x < row; x += 4) out[x] = 255;
   }
+}
+
+void webglPictureSync() {
+  flushBatch();
+  if (g.ready) deviceSync();
+}
+
+void webglPictureWork(int* draws, double* bytes) {
+  uint32_t count = 0;
+  deviceWork(&count, bytes);
+  *draws = int(count);
 }
 
 void webglPictureDrawPixels(int x, int y, int width, int height, const unsigned char* rgb, int rowPixels) {

@@ -29,6 +29,12 @@ void webglPictureDiscard(bool discard);
 void webglPicturePresent(int canvasWidth, int canvasHeight, bool fill);
 // The picture's pixels, width x height x 4 bytes (R, G, B, 255), top row first.
 void webglPictureRead(unsigned char* rgba);
+// Returns once everything drawn so far is in the picture (one pixel read back): a frame's
+// time then includes the GPU's work.
+void webglPictureSync();
+// The work handed to WebGL since the last call: draw calls and bytes uploaded (vertices,
+// indices, texture images).
+void webglPictureWork(int* draws, double* bytes);
 // Copies a bitmap onto the picture at (x, y) of the 640x480 window (top-left origin, as
 // BitBlt counts), its pixels at the picture's scale: width x height pixels of `rgb` (3 bytes
 // each, top row first, rows `rowPixels` pixels apart). The loading bitmap uses it; the show's

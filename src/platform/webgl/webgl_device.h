@@ -1,6 +1,7 @@
 // The WebGL 2 side of the OpenGL 1.1 stand-in: the only code that talks to WebGL. The GL 1.1
 // files hand it batches of vertices already transformed to clip space, with the state they
-// draw with; it keeps WebGL's own state cached and changes only what differs. Used by the
+// draw with, and display lists' vertices to keep (drawn later under the transform of the
+// moment); it keeps WebGL's own state cached and changes only what differs. Used by the
 // files of this folder only. Enum values are OpenGL's (the same numbers in WebGL for every
 // value passed here), so this header needs no GL header and mixes with either.
 #pragma once
@@ -36,6 +37,36 @@ struct DrawState {
   bool operator!=(const DrawState& o) const { return !(*this == o); }
 };
 
+// One vertex of a display list as the device keeps it: object-space position, colour,
+// normal, texture coordinate (s, t, r, q).
+struct ListVertex {
+  float position[4];
+  float colour[4];
+  float normal[3];
+  float texCoord[4];
+};
+
+// What a list's vertices are drawn with, worked out by OpenGL 1.1's rules in the vertex
+// shader: the transform to clip space, the sphere map for S and/or T (the eye position through
+// `modelview`, the normal through `normalMatrix`, the inverse transpose, row-major, normalised
+// only with `normalize`), the texture matrix (divided by q), and the current value of each
+// attribute that the list's copy does not hold per vertex.
+struct ListTransform {
+  float combined[16];  // projection x modelview, column-major
+  float modelview[16];
+  float normalMatrix[9];
+  bool normalize = false;
+  bool sphereS = false, sphereT = false;
+  bool textureMatrix = false;
+  float texture[16];
+  bool hasColour = false, hasNormal = false, hasTexCoord = false;
+  float colour[4], normal[3], texCoord[4];
+};
+
+// The device's work since the last call: draw calls, and bytes handed to WebGL (vertices,
+// indices, texture images).
+void deviceWork(uint32_t* draws, double* bytes);
+
 bool deviceInit(std::string* why);
 // (Re)makes the picture framebuffer: RGB8 colour, 24-bit depth, 8-bit stencil, cleared black.
 bool devicePictureSize(int width, int height, std::string* why);
@@ -63,5 +94,19 @@ void deviceRead(unsigned char* rgba);
 // x0, y0 (bottom left) to x1, y1 of the picture, in framebuffer pixels.
 void deviceDrawPixels(const float to[4], int width, int height, const unsigned char* rgb, int rowPixels);
 void deviceFinish();
+// Waits until the picture is drawn, by reading one of its pixels back (a wait that every
+// browser honours, as against finish()).
+void deviceSync();
+
+// A list's vertices and triangle indices, kept on the device until deleted; 0 where the
+// device cannot keep them.
+uint32_t deviceListCreate(const ListVertex* vertices, uint32_t vertexCount, const uint32_t* indices,
+                          uint32_t indexCount);
+void deviceListDelete(uint32_t list);
+// Whether the device still keeps the list (not when its context was made anew).
+bool deviceListKept(uint32_t list);
+// Draws `indexCount` indices from `firstIndex` of the list's triangles.
+void deviceListDraw(const DrawState& state, uint32_t list, uint32_t firstIndex, uint32_t indexCount,
+                    const ListTransform& transform);
 
 }  // namespace webgl

@@ -22,6 +22,8 @@ struct CanvasBenchHooks {
   // After each WM_PAINT, with its wall-clock and CPU cost in milliseconds.
   void (*painted)(int ms, double milliseconds, double cpuMilliseconds);
   void (*windowDestroyed)();
+  // After `painted`: that paint's draw calls and the bytes it handed to WebGL.
+  void (*worked)(int draws, double bytes);
 };
 
 struct CanvasOptions {
