@@ -160,7 +160,7 @@ struct Context {
     std::vector<ListDraw> draws;
   };
   std::unordered_map<GLuint, List> lists;
-  GLuint listsHighest = 0;  // the highest name ever made a list; glGenLists hands out above it
+  GLuint listsHighest = 0;  // the highest name ever made a list; glGenLists looks above it first
   bool compiling = false, compileExecute = false;
   GLuint compileName = 0;
   std::vector<uint32_t> compileWords;

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/webgl/gl_context.h"
 
@@ -364,16 +365,32 @@ GLuint glGenLists(GLsizei range) {
     return 0;
   }
   if (range == 0 || insideBegin("glGenLists")) return 0;
-  // A run of unused names after the highest one used (names are never handed out twice); none
-  // where the run would pass the last name.
-  if (range > kMaxGenerated || GLuint(range) > UINT32_MAX - g.listsHighest) {
+  if (range > kMaxGenerated) {
     setError(GL_OUT_OF_MEMORY, "glGenLists");
     return 0;
   }
-  const GLuint first = g.listsHighest + 1;
-  for (GLsizei i = 0; i < range; ++i) g.lists[first + GLuint(i)];  // empty lists until compiled
-  g.listsHighest = first + GLuint(range - 1);
-  return first;
+  // A run of unused names: after the highest one used where it fits, else the lowest gap
+  // between used names that holds it (a list named near the last name, by glNewList, must not
+  // use up the names); none where no run of that length is free.
+  uint64_t first = uint64_t(g.listsHighest) + 1;
+  if (first + uint64_t(range) - 1 > UINT32_MAX) {
+    std::vector<GLuint> used;
+    used.reserve(g.lists.size());
+    for (const auto& entry : g.lists) used.push_back(entry.first);
+    std::sort(used.begin(), used.end());
+    first = 1;
+    for (GLuint name : used) {
+      if (name >= first + uint64_t(range)) break;
+      first = uint64_t(name) + 1;
+    }
+    if (first + uint64_t(range) - 1 > UINT32_MAX) {
+      setError(GL_OUT_OF_MEMORY, "glGenLists");
+      return 0;
+    }
+  }
+  for (GLsizei i = 0; i < range; ++i) g.lists[GLuint(first) + GLuint(i)];  // empty lists until compiled
+  g.listsHighest = std::max(g.listsHighest, GLuint(first) + GLuint(range - 1));
+  return GLuint(first);
 }
 
 void glNewList(GLuint list, GLenum mode) {
