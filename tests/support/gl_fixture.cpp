@@ -102,3 +102,24 @@ void GlTest::savePng(const char* path) const {
   if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr))
     std::fprintf(stderr, "could not write %s: %s\n", path, image.message);
 }
+
+std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(void (*draw)(void*), void* with, size_t floats) {
+  std::vector<GLfloat> buffer(floats);
+  glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw(with);
+  int used = glRenderMode(GL_RENDER);
+  std::vector<std::vector<std::array<float, 3>>> polygons;
+  for (int i = 0; i < used;) {
+    if (buffer[i] != GL_POLYGON_TOKEN) {
+      ADD_FAILURE() << "unexpected feedback token " << buffer[i];
+      break;
+    }
+    int count = (int)buffer[i + 1];
+    std::vector<std::array<float, 3>> polygon;
+    for (int v = 0; v < count; v++) polygon.push_back({buffer[i + 2 + 3 * v], buffer[i + 3 + 3 * v], buffer[i + 4 + 3 * v]});
+    polygons.push_back(polygon);
+    i += 2 + 3 * count;
+  }
+  return polygons;
+}
