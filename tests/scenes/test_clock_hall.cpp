@@ -39,11 +39,7 @@ class ClockHallTest : public GlTest {
   }
   void frame() { frame(0.0, 0.0, 0.0, 0.0, 0.0, -1.0); }
 
-  static float advance(const char* text) {
-    float sum = 0.0f;
-    for (const char* c = text; *c; c++) sum += g_glyphMetrics[static_cast<unsigned char>(*c)].gmfCellIncX;
-    return sum;
-  }
+  static float advance(const char* text) { return textAdvance(text); }
 
   // The printed advance that the frame left behind, read from the matrix at the end of a frame
   // drawn with the identity camera and the wheel at 0: the steps after the clock text leave a

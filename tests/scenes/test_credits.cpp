@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "platform/winapi/gdi_objects.h"
+#include "render/render_util.h"
 #include "render/text.h"
 #include "scenes/credits.h"
 #include "scenes/scenes.h"
@@ -30,11 +31,7 @@ class CreditsTest : public GlTest {
     glEnable(GL_TEXTURE_2D);
   }
 
-  static float advance(const char* text) {
-    float sum = 0.0f;
-    for (const char* c = text; *c; c++) sum += g_glyphMetrics[static_cast<unsigned char>(*c)].gmfCellIncX;
-    return sum;
-  }
+  static float advance(const char* text) { return textAdvance(text); }
 
   // Draws one call with the scroll chosen so that the first line's base line is at `scroll`.
   void drawAt(float scroll) {
