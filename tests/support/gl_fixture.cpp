@@ -109,6 +109,7 @@ std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(void (*draw)(voi
   glRenderMode(GL_FEEDBACK);
   draw(with);
   int used = glRenderMode(GL_RENDER);
+  EXPECT_GE(used, 0) << "feedback buffer overflow";
   std::vector<std::vector<std::array<float, 3>>> polygons;
   for (int i = 0; i < used;) {
     if (buffer[i] != GL_POLYGON_TOKEN) {

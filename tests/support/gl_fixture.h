@@ -43,11 +43,12 @@ void expectEnabled(std::initializer_list<GLenum> on, std::initializer_list<GLenu
 // Expects the blend function (GL_BLEND_SRC, GL_BLEND_DST).
 void expectBlendFunc(GLint source, GLint destination);
 // The polygons that `draw` sends through culling, each a list of window points (x, y, depth),
-// read in feedback mode (a token other than a polygon fails the test).
-std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(void (*draw)(void*), void* with, size_t floats = 1 << 20);
+// read in feedback mode into a buffer of `floats` (a token other than a polygon, or more than
+// the buffer holds, fails the test).
+std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(void (*draw)(void*), void* with, size_t floats);
 template <typename Draw>
-std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(Draw draw) {
-  return feedbackPolygons([](void* d) { (*static_cast<Draw*>(d))(); }, &draw);
+std::vector<std::vector<std::array<float, 3>>> feedbackPolygons(Draw draw, size_t floats = 1 << 20) {
+  return feedbackPolygons([](void* d) { (*static_cast<Draw*>(d))(); }, &draw, floats);
 }
 // Expects two matrices equal element by element within `tolerance`.
 void expectMatrixNear(const std::array<double, 16>& got, const std::array<double, 16>& want, double tolerance);
