@@ -18,6 +18,7 @@
 #include "platform/winapi/headless_backend.h"
 #include "platform/winapi/sdl_backend.h"
 #include "support/gl_fixture.h"
+#include "support/scratch.h"
 
 namespace {
 std::vector<std::string> g_calls;
@@ -65,9 +66,8 @@ void openShowWindow() {
 void enterDataDir(bool withMusic) {
   const char* build = std::getenv("KS_BUILD_DIR");
   std::string music = std::string(build ? build : ".") + "/data/compilation.mp3";
-  char dir[] = "/tmp/ks-shell-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  ASSERT_EQ(chdir(dir), 0);
+  std::string dir = scratchDir("shell");
+  ASSERT_EQ(chdir(dir.c_str()), 0) << "no scratch directory";
   if (!withMusic) return;
   // The generated track: the stream opens only what decodes as music.
   ASSERT_EQ(system(("mkdir -p data && ln -s '" + music + "' data/compilation.mp3").c_str()), 0);

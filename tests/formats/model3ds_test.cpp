@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "file3ds.h"
 #include "formats/model3ds.h"
@@ -28,6 +31,14 @@ Loaded load(Model& model, const std::string& bytes) {
   return {ok, messages};
 }
 
+// What the checks compare of a material and an object, in one value each.
+typedef std::array<int, 3> Colour;
+Colour colour(const Material& m) { return {m.color[0], m.color[1], m.color[2]}; }
+typedef std::tuple<int, int, int, int, bool> Counts;  // vertices, faces, texture coordinates, material, textured
+Counts counts(const ModelObject& o) { return Counts{o.vertexCount, o.faceCount, o.texCoordCount, o.materialId, o.hasTexture}; }
+template <typename T>
+std::vector<T> values(const T* first, size_t n) { return std::vector<T>(first, first + n); }
+
 size_t count(const std::string& haystack, const std::string& needle) {
   size_t n = 0;
   for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
@@ -47,22 +58,14 @@ TEST(ModelReader, KeepsMeshesMaterialsAndTheirAssignment) {
   ASSERT_EQ(model.materials.size(), 1u);
   EXPECT_STREQ(model.materials[0].name, "steel");
   EXPECT_STREQ(model.materials[0].textureFile, "steel.jpg");
-  EXPECT_EQ(model.materials[0].color[0], 10);
-  EXPECT_EQ(model.materials[0].color[1], 20);
-  EXPECT_EQ(model.materials[0].color[2], 30);
+  EXPECT_EQ(colour(model.materials[0]), (Colour{10, 20, 30}));
 
   ASSERT_EQ(model.objectCount, 1);
   ASSERT_EQ(model.objects.size(), 1u);
   const ModelObject& square = model.objects[0];
   EXPECT_STREQ(square.name, "square");
-  EXPECT_EQ(square.vertexCount, 4);
-  EXPECT_EQ(square.faceCount, 2);
-  EXPECT_EQ(square.texCoordCount, 4);
-  EXPECT_EQ(square.materialId, 0);
-  EXPECT_TRUE(square.hasTexture);
-  EXPECT_EQ(square.faces[1].vertexIndex[0], 0);
-  EXPECT_EQ(square.faces[1].vertexIndex[1], 2);
-  EXPECT_EQ(square.faces[1].vertexIndex[2], 3);
+  EXPECT_EQ(counts(square), (Counts{4, 2, 4, 0, true}));
+  EXPECT_EQ(values(square.faces[1].vertexIndex, 3), (std::vector<int32_t>{0, 2, 3}));
   ASSERT_NE(square.normals, nullptr);
   for (int v = 0; v < 4; v++) {
     EXPECT_FLOAT_EQ(square.normals[v * 3 + 1], 1.0f) << "vertex " << v;
@@ -78,17 +81,9 @@ TEST(ModelReader, ConvertsAxesAndKeepsTextureCoordinates) {
   ASSERT_TRUE(result.ok) << result.messages;
   const ModelObject& o = model.objects[0];
   // (x, y, z) in the file is (x, z, -y) in the show.
-  EXPECT_EQ(o.vertices[0], 1.0f);
-  EXPECT_EQ(o.vertices[1], 3.0f);
-  EXPECT_EQ(o.vertices[2], -2.0f);
-  EXPECT_EQ(o.vertices[3], -4.5f);
-  EXPECT_EQ(o.vertices[4], 8.0f);
-  EXPECT_EQ(o.vertices[5], -0.25f);
+  EXPECT_EQ(values(o.vertices, 6), (std::vector<float>{1, 3, -2, -4.5f, 8, -0.25f}));
   // Texture coordinates exactly as stored, v not flipped.
-  EXPECT_EQ(o.texCoords[0], 0.1f);
-  EXPECT_EQ(o.texCoords[1], 0.9f);
-  EXPECT_EQ(o.texCoords[2], -2.0f);
-  EXPECT_EQ(o.texCoords[3], 3.5f);
+  EXPECT_EQ(values(o.texCoords, 4), (std::vector<float>{0.1f, 0.9f, -2, 3.5f}));
   releaseModel(model);
 }
 
@@ -127,12 +122,9 @@ TEST(ModelReader, MaterialGroupsResolveAgainstEarlierMaterials) {
   Loaded result = load(model, file(materials + objects));
   ASSERT_TRUE(result.ok) << result.messages;
   ASSERT_EQ(model.objectCount, 3);
-  EXPECT_EQ(model.objects[0].materialId, -1);
-  EXPECT_FALSE(model.objects[0].hasTexture);
-  EXPECT_EQ(model.objects[1].materialId, 0);
-  EXPECT_FALSE(model.objects[1].hasTexture);
-  EXPECT_EQ(model.objects[2].materialId, 0);
-  EXPECT_TRUE(model.objects[2].hasTexture);
+  EXPECT_EQ(counts(model.objects[0]), (Counts{3, 1, 0, -1, false}));
+  EXPECT_EQ(counts(model.objects[1]), (Counts{3, 1, 0, 0, false}));
+  EXPECT_EQ(counts(model.objects[2]), (Counts{3, 1, 0, 0, true}));
   releaseModel(model);
 
   // With no materials loaded before it, a group leaves the object's material as it was.
@@ -170,16 +162,10 @@ TEST(ModelReader, SkipsUnknownChunksEverywhere) {
   EXPECT_EQ(result.messages, "");
   ASSERT_EQ(model.materialCount, 1);
   EXPECT_STREQ(model.materials[0].textureFile, "m.jpg");
-  EXPECT_EQ(model.materials[0].color[0], 9);
-  EXPECT_EQ(model.materials[0].color[2], 7);
+  EXPECT_EQ(colour(model.materials[0]), (Colour{9, 8, 7}));
   ASSERT_EQ(model.objectCount, 3);  // lights and cameras are named objects without a mesh
   EXPECT_EQ(model.objects[0].vertexCount, 0);
-  const ModelObject& tri = model.objects[1];
-  EXPECT_EQ(tri.vertexCount, 3);
-  EXPECT_EQ(tri.faceCount, 1);
-  EXPECT_EQ(tri.texCoordCount, 3);
-  EXPECT_EQ(tri.materialId, 0);
-  EXPECT_TRUE(tri.hasTexture);
+  EXPECT_EQ(counts(model.objects[1]), (Counts{3, 1, 3, 0, true}));
   releaseModel(model);
 }
 
@@ -195,9 +181,7 @@ TEST(ModelReader, OversizedVersionAndColourChunksReadTheirFieldsOnly) {
   ASSERT_TRUE(result.ok) << result.messages;
   EXPECT_EQ(result.messages, "");
   // The first three bytes of the float 1.0f (00 00 80 3F, little-endian).
-  EXPECT_EQ(model.materials[0].color[0], 0x00);
-  EXPECT_EQ(model.materials[0].color[1], 0x00);
-  EXPECT_EQ(model.materials[0].color[2], 0x80);
+  EXPECT_EQ(colour(model.materials[0]), (Colour{0x00, 0x00, 0x80}));
   releaseModel(model);
 }
 
@@ -274,9 +258,8 @@ TEST(ModelReader, RejectsDamagedFilesWithAReason) {
     EXPECT_NE(result.messages.find("Error: " + tempPath("model.3ds") + ": "), std::string::npos) << result.messages;
     EXPECT_NE(result.messages.find(c.reason), std::string::npos) << result.messages;
     // A rejected file leaves no partial model behind.
-    EXPECT_EQ(model.objectCount, 0);
-    EXPECT_TRUE(model.objects.empty());
-    EXPECT_EQ(model.materialCount, 0);
+    EXPECT_EQ((std::array<size_t, 3>{size_t(model.objectCount), model.objects.size(), size_t(model.materialCount)}),
+              (std::array<size_t, 3>{0, 0, 0}));
   }
 }
 

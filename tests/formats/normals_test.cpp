@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include "file3ds.h"
 #include "formats/normals.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -28,6 +30,13 @@ Model makeModel(std::vector<float> xyz, std::vector<int> abc) {
   model.objectCount = 1;
   return model;
 }
+
+// The normal of vertex v of the model's one object.
+std::array<float, 3> normalOf(const Model& model, int v) {
+  const float* n = model.objects[0].normals + v * 3;
+  return {n[0], n[1], n[2]};
+}
+const std::array<float, 3> kUp = {0.0f, 1.0f, 0.0f};
 
 // The per-vertex scan over all faces, step by step.
 std::vector<float> referenceNormals(const ModelObject& o) {
@@ -61,11 +70,7 @@ std::vector<float> referenceNormals(const ModelObject& o) {
 TEST(Normals, FlatSquareFacingUpGetsUpEverywhere) {
   Model model = makeModel({0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0}, {0, 1, 2, 0, 2, 3});
   computeNormals(model);
-  for (int v = 0; v < 4; v++) {
-    EXPECT_EQ(model.objects[0].normals[v * 3], 0.0f);
-    EXPECT_EQ(model.objects[0].normals[v * 3 + 1], 1.0f);
-    EXPECT_EQ(model.objects[0].normals[v * 3 + 2], 0.0f);
-  }
+  for (int v = 0; v < 4; v++) EXPECT_EQ(normalOf(model, v), kUp) << v;
   releaseModel(model);
 }
 
@@ -88,11 +93,7 @@ TEST(Normals, UnusedAndDegenerateVerticesGetUp) {
                           {0, 1, 2, 4, 5, 6});
   computeNormals(model);
   const float* n = model.objects[0].normals;
-  for (int v : {3, 4, 5, 6}) {
-    EXPECT_EQ(n[v * 3], 0.0f) << v;
-    EXPECT_EQ(n[v * 3 + 1], 1.0f) << v;
-    EXPECT_EQ(n[v * 3 + 2], 0.0f) << v;
-  }
+  for (int v : {3, 4, 5, 6}) EXPECT_EQ(normalOf(model, v), kUp) << v;
   EXPECT_FALSE(std::isnan(n[0]));
   releaseModel(model);
 }
@@ -139,7 +140,7 @@ TEST(Normals, SixtyThousandTriangleModelLoadsQuickly) {
       faceData += u16(uint16_t(a)) + u16(uint16_t(b)) + u16(uint16_t(d)) + u16(0);
       faceData += u16(uint16_t(a)) + u16(uint16_t(d)) + u16(uint16_t(c)) + u16(0);
     }
-  std::string path = "/tmp/ks-large-" + std::to_string(getpid()) + ".3ds";
+  std::string path = tempPath("large.3ds");
   ASSERT_TRUE(write(path, file(object("grid", chunk(0x4110, vertexData) + chunk(0x4120, faceData)))));
 
   Model model;

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,31 +33,35 @@ unsigned char redOverBlue(int, int y, int c, int height) {
   return c == 0 ? (top ? 255 : 0) : c == 2 ? (top ? 0 : 255) : 0;
 }
 
+// Writes the picture to a scratch file and loads it into `slot`; the loader's result (true
+// on failure).
+bool writeAndLoad(const char* name, int width, int height, int components,
+                  const std::function<unsigned char(int, int, int)>& sample, int slot) {
+  std::string path = tempPath(name);
+  EXPECT_TRUE(writeJpeg(path, width, height, components, sample));
+  bool failed = loadTexture(path.c_str(), slot);
+  std::remove(path.c_str());
+  return failed;
+}
+
 }  // namespace
 
 class TextureLoad : public GlTest {};
 
 TEST_F(TextureLoad, ColourPictureFillsItsSlotWithLinearFiltersAndMipmaps) {
-  std::string path = tempPath("colour.jpg");
-  ASSERT_TRUE(writeJpeg(path, 64, 32, 3, [](int x, int y, int c) { return redOverBlue(x, y, c, 32); }));
-  EXPECT_FALSE(loadTexture(path.c_str(), 5));
-  std::remove(path.c_str());
+  EXPECT_FALSE(writeAndLoad("colour.jpg", 64, 32, 3, [](int x, int y, int c) { return redOverBlue(x, y, c, 32); }, 5));
   ASSERT_NE(g_textures[5], 0u);
   EXPECT_EQ(g_textures[4], 0u);
-  GLint bound = 0, minFilter = 0, magFilter = 0, alignment = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(GLuint(bound), g_textures[5]);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-  EXPECT_EQ(minFilter, GL_LINEAR);
-  EXPECT_EQ(magFilter, GL_LINEAR);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  EXPECT_EQ(alignment, 4);
+  EXPECT_EQ(GLuint(integer(GL_TEXTURE_BINDING_2D)), g_textures[5]);
+  GLint filters[2] = {};
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[0]);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[1]);
+  EXPECT_EQ((std::array<GLint, 2>{filters[0], filters[1]}), (std::array<GLint, 2>{GL_LINEAR, GL_LINEAR}));
+  EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 4);
 
   int width = 0, height = 0;
   std::vector<unsigned char> level0 = texels(0, &width, &height);
-  ASSERT_EQ(width, 64);
-  ASSERT_EQ(height, 32);
+  ASSERT_EQ((std::array<int, 2>{width, height}), (std::array<int, 2>{64, 32}));
   // Row 0 is the top of the picture.
   EXPECT_GT(level0[0], 200);
   EXPECT_LT(level0[2], 50);
@@ -63,8 +69,7 @@ TEST_F(TextureLoad, ColourPictureFillsItsSlotWithLinearFiltersAndMipmaps) {
   EXPECT_GT(level0[(31 * 64) * 3 + 2], 200);
   // The whole chain down to 1 x 1.
   texels(6, &width, &height);
-  EXPECT_EQ(width, 1);
-  EXPECT_EQ(height, 1);
+  EXPECT_EQ((std::array<int, 2>{width, height}), (std::array<int, 2>{1, 1}));
 
   // A surface with t = 1 at its upper edge shows the picture's bottom row there.
   glClear(GL_COLOR_BUFFER_BIT);
@@ -85,12 +90,9 @@ TEST_F(TextureLoad, ColourPictureFillsItsSlotWithLinearFiltersAndMipmaps) {
 
 TEST_F(TextureLoad, RowsOfOddWidthsAreNotSheared) {
   // 33 pixels a row (99 bytes): the left 16 columns red, the right 16 blue.
-  std::string path = tempPath("odd.jpg");
-  ASSERT_TRUE(writeJpeg(path, 33, 40, 3, [](int x, int, int c) {
+  EXPECT_FALSE(writeAndLoad("odd.jpg", 33, 40, 3, [](int x, int, int c) {
     return (unsigned char)(c == 0 ? (x < 16 ? 255 : 0) : c == 2 ? (x > 16 ? 255 : 0) : 0);
-  }));
-  EXPECT_FALSE(loadTexture(path.c_str(), 0));
-  std::remove(path.c_str());
+  }, 0));
   int width = 0, height = 0;
   std::vector<unsigned char> level0 = texels(0, &width, &height);
   ASSERT_GT(width, 8);
@@ -105,10 +107,7 @@ TEST_F(TextureLoad, RowsOfOddWidthsAreNotSheared) {
 }
 
 TEST_F(TextureLoad, GreyscaleIsExpandedToRgb) {
-  std::string path = tempPath("grey.jpg");
-  ASSERT_TRUE(writeJpeg(path, 16, 16, 1, [](int x, int, int) { return (unsigned char)(x * 16); }));
-  EXPECT_FALSE(loadTexture(path.c_str(), 3));
-  std::remove(path.c_str());
+  EXPECT_FALSE(writeAndLoad("grey.jpg", 16, 16, 1, [](int x, int, int) { return (unsigned char)(x * 16); }, 3));
   int width = 0, height = 0;
   std::vector<unsigned char> level0 = texels(0, &width, &height);
   ASSERT_EQ(width, 16);
@@ -122,11 +121,8 @@ TEST_F(TextureLoad, GreyscaleIsExpandedToRgb) {
 }
 
 TEST_F(TextureLoad, CmykAndMissingFilesFailAndLeaveTheSlot) {
-  std::string path = tempPath("cmyk.jpg");
-  ASSERT_TRUE(writeJpeg(path, 8, 8, 4, [](int, int, int) { return (unsigned char)128; }));
   g_textures[7] = 12345;
-  EXPECT_TRUE(loadTexture(path.c_str(), 7));
-  std::remove(path.c_str());
+  EXPECT_TRUE(writeAndLoad("cmyk.jpg", 8, 8, 4, [](int, int, int) { return (unsigned char)128; }, 7));
   EXPECT_TRUE(loadTexture("/nonexistent/golem.jpg", 7));
   EXPECT_EQ(g_textures[7], 12345u);
 }
@@ -135,11 +131,7 @@ TEST(TextureDecode, DamagedDataEndsTheProcessWithStatusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   // Fixed names: the death test's child process writes the same files as the parent.
   std::string empty = "/tmp/ks-texture-damaged-empty.jpg", text = "/tmp/ks-texture-damaged-text.jpg";
-  FILE* f = std::fopen(empty.c_str(), "wb");
-  std::fclose(f);
-  f = std::fopen(text.c_str(), "wb");
-  std::fputs("this is not a picture\n", f);
-  std::fclose(f);
+  ASSERT_TRUE(writeFile(empty, "") && writeFile(text, "this is not a picture\n"));
   EXPECT_EXIT(decodeJpegFile(empty.c_str()), testing::ExitedWithCode(1), "Empty input file");
   EXPECT_EXIT(decodeJpegFile(text.c_str()), testing::ExitedWithCode(1), "Not a JPEG file");
   // The library's message names no file: one more line says which one it was.
@@ -155,17 +147,10 @@ TEST_F(TextureLoad, PictureLargerThanTheLargestTextureFailsAtOnce) {
   std::string path = tempPath("huge.jpg");
   ASSERT_TRUE(writeJpeg(path, 16, 8, 3, [](int, int, int) { return (unsigned char)200; }));
   // Claim 60000 x 60000 in the frame header (SOF0: FF C0, length, precision, height, width).
-  FILE* file = std::fopen(path.c_str(), "r+b");
-  ASSERT_NE(file, nullptr);
-  std::vector<unsigned char> bytes;
-  for (int c; (c = std::fgetc(file)) != EOF;) bytes.push_back((unsigned char)c);
-  size_t at = 0;
-  while (at + 1 < bytes.size() && !(bytes[at] == 0xFF && bytes[at + 1] == 0xC0)) at++;
+  std::string bytes = readFile(path);
+  size_t at = bytes.find("\xFF\xC0");
   ASSERT_LT(at + 9, bytes.size()) << "no frame header";
-  const unsigned char claim[4] = {0xEA, 0x60, 0xEA, 0x60};
-  std::fseek(file, long(at + 5), SEEK_SET);
-  std::fwrite(claim, 1, 4, file);
-  std::fclose(file);
+  ASSERT_TRUE(writeFile(path, bytes.replace(at + 5, 4, "\xEA\x60\xEA\x60")));
 
   g_textures[3] = 4242;
   testing::internal::CaptureStderr();

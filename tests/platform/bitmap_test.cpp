@@ -5,13 +5,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
+#include <string>
 
 #include "platform/gl/offscreen.h"
 #include "platform/win32.h"
 #include "platform/winapi/gdi_objects.h"
 #include "platform/winapi/headless_backend.h"
 #include "support/gl_fixture.h"
+#include "support/scratch.h"
 
 namespace {
 LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,37 +86,26 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
 // Damaged or oversized bitmaps give no bitmap, at once and without allocating what the header
 // claims; a bitmap just within the limits still loads.
 TEST(LoadingBitmap, DamagedOrOversizedFilesGiveNoBitmap) {
-  std::vector<unsigned char> good;
-  {
-    const char* path = writeBitmap();
-    std::FILE* file = std::fopen(path, "rb");
-    ASSERT_NE(file, nullptr);
-    int c;
-    while ((c = std::fgetc(file)) != EOF) good.push_back(static_cast<unsigned char>(c));
-    std::fclose(file);
-  }
-  auto load = [](const std::vector<unsigned char>& bytes) {
-    const char path[] = "/tmp/ks-bitmap-damaged.bmp";
-    std::FILE* file = std::fopen(path, "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    HANDLE bitmap = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-    std::remove(path);
+  std::string good = readFile(writeBitmap());
+  ASSERT_GT(good.size(), 54u);
+  auto load = [](const std::string& bytes) {
+    std::string path = tempPath("damaged.bmp");
+    EXPECT_TRUE(writeFile(path, bytes));
+    HANDLE bitmap = LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    std::remove(path.c_str());
     if (bitmap) DeleteObject(static_cast<HGDIOBJ>(bitmap));
     return bitmap != nullptr;
   };
-  auto put32 = [](std::vector<unsigned char> bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  auto put32 = [](std::string bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
     return bytes;
   };
   EXPECT_TRUE(load(good));
-  EXPECT_FALSE(load(std::vector<unsigned char>(good.begin(), good.begin() + 30)));   // header cut
-  EXPECT_FALSE(load(std::vector<unsigned char>(good.begin(), good.end() - 200)));    // pixels cut
+  EXPECT_FALSE(load(good.substr(0, 30)));                // header cut
+  EXPECT_FALSE(load(good.substr(0, good.size() - 200)));  // pixels cut
   EXPECT_FALSE(load(put32(put32(good, 18, 60000), 22, 60000)));                     // 60000 x 60000
   EXPECT_FALSE(load(put32(put32(good, 18, 16384), 22, 16384)));                     // 256 M pixels
   EXPECT_FALSE(load(put32(good, 18, 0)));                                            // no width
   EXPECT_FALSE(load(put32(put32(good, 18, 60000), 30, 1)));                          // huge RLE
-  std::vector<unsigned char> notBitmap = good;
-  notBitmap[0] = 'X';
-  EXPECT_FALSE(load(notBitmap));
+  EXPECT_FALSE(load("X" + good.substr(1)));
 }

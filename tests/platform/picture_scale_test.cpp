@@ -71,6 +71,12 @@ class PictureScaleTest : public ::testing::Test {
     return Image{offscreenWidth(), offscreenHeight(), glFrame()};
   }
 
+  static float lineWidth() {
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    return width;
+  }
+
   static std::array<int, 3> at(const Image& image, int x, int y) {
     // (x, y) from the bottom left, as GL counts them.
     const unsigned char* p = &image.rgb[(static_cast<size_t>(image.height - 1 - y) * image.width + x) * 3];
@@ -104,15 +110,10 @@ TEST_F(PictureScaleTest, DefaultSizePassesViewportsAndLineWidthsThrough) {
   if (!make(640, 480)) GTEST_SKIP() << "no offscreen OpenGL context";
   glViewport(3, 5, 7, 11);
   EXPECT_EQ(glIntegers4(GL_VIEWPORT), (std::array<int, 4>{3, 5, 7, 11}));
-  GLfloat width = 0.0f;
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_FLOAT_EQ(width, 1.0f);
+  EXPECT_FLOAT_EQ(lineWidth(), 1.0f);
   glLineWidth(2.0f);
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_FLOAT_EQ(width, 2.0f);
-  GLboolean scissor = GL_TRUE;
-  glGetBooleanv(GL_SCISSOR_TEST, &scissor);
-  EXPECT_FALSE(scissor);
+  EXPECT_FLOAT_EQ(lineWidth(), 2.0f);
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
 }
 
 // Every window pixel of the split screens becomes a 3x3 block of the same colour at 1920x1440.
@@ -160,9 +161,7 @@ TEST_F(PictureScaleTest, WideFramebufferKeepsBlackBars) {
 // A line of the default width is as wide, in window pixels, as at 640x480: three pixels at 3x.
 TEST_F(PictureScaleTest, LinesKeepTheirWidthInWindowPixels) {
   if (!make(1920, 1440)) GTEST_SKIP() << "no offscreen OpenGL context";
-  GLfloat width = 0.0f;
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_FLOAT_EQ(width, 3.0f);
+  EXPECT_FLOAT_EQ(lineWidth(), 3.0f);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   glViewport(0, 0, 640, 480);
@@ -183,8 +182,7 @@ TEST_F(PictureScaleTest, LinesKeepTheirWidthInWindowPixels) {
     if (at(lit, 960, y)[0] > 128) ++rows;
   EXPECT_EQ(rows, 3);
   glLineWidth(2.0f);  // a width the show would set: two window pixels, six here
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_FLOAT_EQ(width, 6.0f);
+  EXPECT_FLOAT_EQ(lineWidth(), 6.0f);
 }
 
 // The loading bitmap, copied to window pixel (500, 400) from the top left, covers the same part
@@ -201,11 +199,9 @@ TEST_F(PictureScaleTest, LoadingBitmapLandsAtTheSamePlaceAndScale) {
   for (int y = 237; y <= 239; ++y) {
     for (int x = 1500; x <= 1502; ++x) EXPECT_EQ(at(image, x, y), (std::array<int, 3>{255, 0, 0})) << x << "," << y;
     for (int x = 1503; x <= 1505; ++x) EXPECT_EQ(at(image, x, y), (std::array<int, 3>{0, 255, 0})) << x << "," << y;
-    EXPECT_EQ(at(image, 1499, y), (std::array<int, 3>{0, 0, 0}));
-    EXPECT_EQ(at(image, 1506, y), (std::array<int, 3>{0, 0, 0}));
+    for (int x : {1499, 1506}) EXPECT_EQ(at(image, x, y), (std::array<int, 3>{0, 0, 0})) << x << "," << y;
   }
-  EXPECT_EQ(at(image, 1501, 236), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(at(image, 1501, 240), (std::array<int, 3>{0, 0, 0}));
+  for (int y : {236, 240}) EXPECT_EQ(at(image, 1501, y), (std::array<int, 3>{0, 0, 0})) << y;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/texture.h"
+#include "render/text.h"
 
 typedef std::array<int, 3> Rgb;
 
@@ -37,6 +38,13 @@ inline void makeTexture(int slot, int width, int height, const std::vector<Rgb>&
 
 // The 2x2 test picture: top row red, green; bottom row blue, yellow.
 inline void makeCornerTexture(int slot) { makeTexture(slot, 2, 2, {kRed, kGreen, kBlue, kYellow}); }
+
+// How far the outline font's glyphs of `text` advance the modelview.
+inline float textAdvance(const char* text) {
+  float sum = 0.0f;
+  for (const char* c = text; *c; c++) sum += g_glyphMetrics[static_cast<unsigned char>(*c)].gmfCellIncX;
+  return sum;
+}
 
 // Orthographic view of the box -1..1 (x, y) on the whole 640x480 frame, looking down -z.
 inline void orthoView(double halfWidth = 1.0, double halfHeight = 1.0, double depth = 10.0) {

@@ -82,12 +82,10 @@ TEST_F(ShapesTest, TiledFacesRepeatThePicture) {
     // Repeat 1 draws exactly like the plain face and leaves the same winding.
     drawSeenFromFront(face, face.plain, GL_CW, false);
     std::vector<unsigned char> plainFrame = frame();
-    GLint plainWinding = 0, winding = 0;
-    glGetIntegerv(GL_FRONT_FACE, &plainWinding);
+    GLint plainWinding = integer(GL_FRONT_FACE);
     drawSeenFromFront(face, [&] { face.tiled(1); }, GL_CCW, false);
-    glGetIntegerv(GL_FRONT_FACE, &winding);
     EXPECT_TRUE(frame() == plainFrame);
-    EXPECT_EQ(winding, plainWinding);
+    EXPECT_EQ(integer(GL_FRONT_FACE), plainWinding);
 
     // Repeat 4: 4 copies along each edge, so every 80 px across (60 px down) the texel
     // column (row) changes, and the corners are as for the plain face.
@@ -110,21 +108,11 @@ TEST_F(ShapesTest, BoxExtentsTexturesAndStateLeft) {
   glFrontFace(GL_CCW);
   drawBox(-1000, 500, 1000, 2000, 1000, 2000, 1, 2);
   // Seen from +z the front side face (green) covers x -1000..1000, y -500..500.
-  EXPECT_EQ(pixel(320, 240), kGreen);
-  EXPECT_EQ(pixel(70, 240), kGreen);    // x -1000..-996
-  EXPECT_EQ(pixel(69, 240), kBlack);
-  EXPECT_EQ(pixel(569, 240), kGreen);   // x 996..1000
-  EXPECT_EQ(pixel(570, 240), kBlack);
-  EXPECT_EQ(pixel(320, 115), kGreen);   // y -500..-496
-  EXPECT_EQ(pixel(320, 114), kBlack);
-  EXPECT_EQ(pixel(320, 364), kGreen);
-  EXPECT_EQ(pixel(320, 365), kBlack);
-
-  GLint bound = 0, winding = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  glGetIntegerv(GL_FRONT_FACE, &winding);
-  EXPECT_EQ((GLuint)bound, g_textures[1]);
-  EXPECT_EQ(winding, GL_CW);
+  // Pixel 70 is x -1000..-996, 569 is 996..1000, 115 is y -500..-496.
+  expectPixels({{320, 240, kGreen}, {70, 240, kGreen}, {69, 240, kBlack}, {569, 240, kGreen}, {570, 240, kBlack},
+                {320, 115, kGreen}, {320, 114, kBlack}, {320, 364, kGreen}, {320, 365, kBlack}});
+  EXPECT_EQ((GLuint)integer(GL_TEXTURE_BINDING_2D), g_textures[1]);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CW);
 
   // Seen from above (+y), 5 units a pixel vertically, it spans z -1000..1000 (px 40..440)
   // and shows the top texture.
@@ -132,11 +120,7 @@ TEST_F(ShapesTest, BoxExtentsTexturesAndStateLeft) {
   orthoView(1600, 1200, 5000);
   glRotatef(90, 1, 0, 0);
   drawBox(-1000, 500, 1000, 2000, 1000, 2000, 1, 2);
-  EXPECT_EQ(pixel(320, 240), kRed);
-  EXPECT_EQ(pixel(320, 438), kRed);
-  EXPECT_EQ(pixel(320, 442), kBlack);
-  EXPECT_EQ(pixel(320, 42), kRed);
-  EXPECT_EQ(pixel(320, 38), kBlack);
+  expectPixels({{320, 240, kRed}, {320, 438, kRed}, {320, 442, kBlack}, {320, 42, kRed}, {320, 38, kBlack}});
 }
 
 // Perspective views of a box with culling on: from outside the faces turned to the viewer
@@ -148,11 +132,7 @@ TEST_F(ShapesTest, BoxCullingFromOutsideAndInside) {
   glCullFace(GL_BACK);
   for (GLenum before : {GL_CW, GL_CCW}) {
     glClear(GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 4.0 / 3.0, 1, 20000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    loadProjection(45, 20000);
     gluLookAt(0, 3000, 5000, 0, 0, 0, 0, 1, 0);
     glFrontFace(before);
     drawBox(-1000, 500, 1000, 2000, 1000, 2000, 1, 2);
@@ -185,30 +165,6 @@ TEST_F(ShapesTest, BoxCullingFromOutsideAndInside) {
   }
 }
 
-// Polygons that survive culling, in window coordinates (x, y, depth), from feedback mode.
-static std::vector<std::vector<std::array<float, 3>>> survivingPolygons(const std::function<void()>& draw) {
-  std::vector<GLfloat> buffer(4096);
-  glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
-  glRenderMode(GL_FEEDBACK);
-  draw();
-  int used = glRenderMode(GL_RENDER);
-  std::vector<std::vector<std::array<float, 3>>> polygons;
-  for (int i = 0; i < used;) {
-    if (buffer[i] == GL_POLYGON_TOKEN) {
-      int count = (int)buffer[i + 1];
-      std::vector<std::array<float, 3>> polygon;
-      for (int v = 0; v < count; v++)
-        polygon.push_back({buffer[i + 2 + 3 * v], buffer[i + 3 + 3 * v], buffer[i + 4 + 3 * v]});
-      polygons.push_back(polygon);
-      i += 2 + 3 * count;
-    } else {
-      ADD_FAILURE() << "unexpected feedback token " << buffer[i];
-      break;
-    }
-  }
-  return polygons;
-}
-
 // From below only the base faces the viewer, from above only the four sides (each with the
 // apex, the point nearest the viewer); the winding is left at GL_CCW.
 TEST_F(ShapesTest, PyramidFacesPointOutwardAndItLeavesCcw) {
@@ -216,7 +172,7 @@ TEST_F(ShapesTest, PyramidFacesPointOutwardAndItLeavesCcw) {
   glCullFace(GL_BACK);
   orthoView(2, 1.5);
   glRotatef(-90, 1, 0, 0);  // -y towards the viewer
-  auto fromBelow = survivingPolygons([] { drawPyramid(0, 1, 0, 2, 2); });
+  auto fromBelow = feedbackPolygons([] { drawPyramid(0, 1, 0, 2, 2); });
   ASSERT_FALSE(fromBelow.empty());
   float baseDepth = fromBelow[0][0][2];
   for (const auto& polygon : fromBelow)
@@ -225,7 +181,7 @@ TEST_F(ShapesTest, PyramidFacesPointOutwardAndItLeavesCcw) {
 
   orthoView(2, 1.5);
   glRotatef(90, 1, 0, 0);  // +y towards the viewer
-  auto fromAbove = survivingPolygons([] { drawPyramid(0, 1, 0, 2, 2); });
+  auto fromAbove = feedbackPolygons([] { drawPyramid(0, 1, 0, 2, 2); });
   EXPECT_EQ(fromAbove.size(), 4u);
   for (const auto& polygon : fromAbove) {
     bool hasApex = false;
@@ -265,11 +221,8 @@ TEST_F(ShapesTest, SlantedQuadBindsItsSlotAndKeepsTheWinding) {
   glFrontFace(GL_CCW);
   // V1 (-0.5, 0.5), V2 (0, 1), V3 (0, -0.5), V4 (-1, -0.5): the bottom edge centred under x
   drawSlantedQuad(-0.5f, 0.5f, 0, 0.5, 0.5, 1.0, 3);
-  GLint bound = 0, winding = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  glGetIntegerv(GL_FRONT_FACE, &winding);
-  EXPECT_EQ((GLuint)bound, g_textures[3]);
-  EXPECT_EQ(winding, GL_CCW);
+  EXPECT_EQ((GLuint)integer(GL_TEXTURE_BINDING_2D), g_textures[3]);
+  EXPECT_EQ(integer(GL_FRONT_FACE), GL_CCW);
   EXPECT_EQ(pixel(288, 444), kYellow);  // (-0.1, 0.85) under V2: texture near (1, 1)
   EXPECT_EQ(pixel(128, 432), kBlack);   // (-0.6, 0.8) above the slanted top edge
   EXPECT_EQ(pixel(352, 240), kBlack);   // (0.1, 0) right of V2 and V3
@@ -281,11 +234,8 @@ TEST_F(ShapesTest, SlantedQuadBindsItsSlotAndKeepsTheWinding) {
 TEST_F(ShapesTest, CylinderArgumentOrderMakesAConeFromTheOrigin) {
   glDisable(GL_TEXTURE_2D);
   // Look from +x: z runs across the frame (z 0 at the left edge, 1000 at the right), y up.
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-20, 1020, -60, 60, -100, 100);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  orthoView(520, 60, 100);
+  glTranslatef(-500, 0, 0);
   glRotatef(90, 0, 1, 0);  // world z runs to the right
   drawCylinder(40, 0, 1000, 20, 20);
   // 1040 units over 640 px; 120 units over 480 px (4 px a unit).

@@ -30,6 +30,19 @@ class TextTest : public GlTest {
       if (c) return true;
     return false;
   }
+  // An "O" on a cleared frame, seen from +z or (turned half round) from -z.
+  static void printO(bool fromBehind) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    orthoView(0.6, 0.45, 1.0);
+    if (fromBehind) glRotatef(180, 0, 1, 0);
+    glTranslatef(-0.35f, -0.3f, 0);
+    printText("O");
+  }
+  static float depthAt(int x, int y) {
+    float depth = 0;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+  }
   float advance(unsigned char c) const { return g_glyphMetrics[c].gmfCellIncX; }
 };
 
@@ -58,55 +71,32 @@ TEST_F(TextTest, GlyphsAreExtrudedSolidsWithOpenCounters) {
   glFrontFace(GL_CW);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  orthoView(0.6, 0.45, 1.0);
-  glTranslatef(-0.35f, -0.3f, 0);
-  printText("O");
+  printO(false);
   EXPECT_NE(pixel(200, 240), kBlack) << "left side of the ring";
   EXPECT_EQ(pixel(320, 240), kBlack) << "the counter";
-  float depth = 0;
-  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.5f, 0.01f) << "front cap at z 0 (orthographic depth (1 - z) / 2)";
+  EXPECT_NEAR(depthAt(200, 240), 0.5f, 0.01f) << "front cap at z 0 (orthographic depth (1 - z) / 2)";
 
   // From behind: the back cap shows the same (mirrored) outline, at local z -0.2, which the
   // half turn brings to z +0.2.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  orthoView(0.6, 0.45, 1.0);
-  glRotatef(180, 0, 1, 0);
-  glTranslatef(-0.35f, -0.3f, 0);
-  printText("O");
+  printO(true);
   EXPECT_TRUE(anyLit());
   EXPECT_EQ(pixel(320, 240), kBlack);
   EXPECT_NE(pixel(440, 240), kBlack) << "the ring, mirrored";
-  glReadPixels(440, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.4f, 0.01f) << "back cap";
+  EXPECT_NEAR(depthAt(440, 240), 0.4f, 0.01f) << "back cap";
 
   // Under the other winding each side shows the far cap instead: from +z the one at z -0.2.
   glFrontFace(GL_CCW);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  orthoView(0.6, 0.45, 1.0);
-  glTranslatef(-0.35f, -0.3f, 0);
-  printText("O");
-  glReadPixels(200, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.6f, 0.01f) << "from +z only the back cap is left";
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glLoadIdentity();
-  glRotatef(180, 0, 1, 0);
-  glTranslatef(-0.35f, -0.3f, 0);
-  printText("O");
-  glReadPixels(440, 240, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-  EXPECT_NEAR(depth, 0.5f, 0.01f) << "from -z only the front cap is left";
+  printO(false);
+  EXPECT_NEAR(depthAt(200, 240), 0.6f, 0.01f) << "from +z only the back cap is left";
+  printO(true);
+  EXPECT_NEAR(depthAt(440, 240), 0.5f, 0.01f) << "from -z only the front cap is left";
   glFrontFace(GL_CW);
   glDisable(GL_DEPTH_TEST);
 
   // Side walls seen edge-on from +x: with culling and a light at the viewer, the walls that
   // survive culling are lit, so their normals point outwards too.
   glClear(GL_COLOR_BUFFER_BIT);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-0.6, 0.6, -0.45, 0.45, -2, 2);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  orthoView(0.6, 0.45, 2);
   GLfloat towardViewer[4] = {0, 0, 1, 0};
   glLightfv(GL_LIGHT0, GL_POSITION, towardViewer);
   glEnable(GL_LIGHT0);
@@ -136,9 +126,7 @@ TEST_F(TextTest, ConsecutiveCallsAdvanceTheModelview) {
   EXPECT_TRUE(anyLit());
 
   // The list base is restored.
-  GLint base = -1;
-  glGetIntegerv(GL_LIST_BASE, &base);
-  EXPECT_EQ(base, 0);
+  EXPECT_EQ(integer(GL_LIST_BASE), 0);
 }
 
 TEST_F(TextTest, NullEmptyAndCode255DrawNothingAndDoNotAdvance) {
@@ -207,18 +195,8 @@ TEST_F(TextTest, FinerDeviationFlattensCurvesIntoMoreSegments) {
   auto wallQuads = [](float deviation) {
     GLuint base = glGenLists(256);
     wglUseFontOutlinesA(g_hdc, 'O', 1, base, deviation, 0.2f, WGL_FONT_POLYGONS, nullptr);
-    // Count the polygons of the list (front and back triangles, wall quads) through feedback.
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    glCallList(base);
-    int used = glRenderMode(GL_RENDER);
-    int polygons = 0;
-    for (int i = 0; i < used;) {
-      if (buffer[i] != GL_POLYGON_TOKEN) break;
-      polygons++;
-      i += 2 + 3 * (int)buffer[i + 1];
-    }
+    // The polygons of the list (front and back triangles, wall quads).
+    int polygons = int(feedbackPolygons([base] { glCallList(base); }).size());
     glDeleteLists(base, 256);
     return polygons;
   };

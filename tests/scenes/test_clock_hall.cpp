@@ -39,11 +39,7 @@ class ClockHallTest : public GlTest {
   }
   void frame() { frame(0.0, 0.0, 0.0, 0.0, 0.0, -1.0); }
 
-  static float advance(const char* text) {
-    float sum = 0.0f;
-    for (const char* c = text; *c; c++) sum += g_glyphMetrics[static_cast<unsigned char>(*c)].gmfCellIncX;
-    return sum;
-  }
+  static float advance(const char* text) { return textAdvance(text); }
 
   // The printed advance that the frame left behind, read from the matrix at the end of a frame
   // drawn with the identity camera and the wheel at 0: the steps after the clock text leave a
@@ -61,38 +57,31 @@ class ClockHallTest : public GlTest {
   }
 };
 
+// The local time of day as HHMMSS in one number.
+int localTime() {
+  int h = -1, m = -1, s = -1;
+  readLocalTime(&h, &m, &s);
+  return h * 10000 + m * 100 + s;
+}
+
 TEST(WallClockTest, PinnedTimeOfDayIsReadInTheLocalZone) {
   setenv("KS_FIXED_TIME", "09:05:07", 1);
   setenv("TZ", "UTC", 1);
   tzset();
-  int h = -1, m = -1, s = -1;
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h, 9);
-  EXPECT_EQ(m, 5);
-  EXPECT_EQ(s, 7);
+  EXPECT_EQ(localTime(), 90507);
   // The reading is one instant: another zone shows it at its own local time.
   setenv("TZ", "JST-9", 1);
   tzset();
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h, 18);
-  EXPECT_EQ(m, 5);
-  EXPECT_EQ(s, 7);
+  EXPECT_EQ(localTime(), 180507);
   // In virtual-time runs the pinned clock runs with the music.
   virtualTimeEnable();
   virtualTimeSetMs(125900);
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h, 18);
-  EXPECT_EQ(m, 7);
-  EXPECT_EQ(s, 12);
+  EXPECT_EQ(localTime(), 180712);
 }
 
 TEST(WallClockTest, MidnightReadsAsZeros) {
   setenv("KS_FIXED_TIME", "00:00:00", 1);
-  int h = -1, m = -1, s = -1;
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h, 0);
-  EXPECT_EQ(m, 0);
-  EXPECT_EQ(s, 0);
+  EXPECT_EQ(localTime(), 0);
 }
 
 TEST(WallClockTest, MalformedValueIsReportedAndTheRealClockRead) {
@@ -116,17 +105,13 @@ TEST(WallClockTest, DefaultPinAppliesOnlyWithoutAValidVariable) {
   tzset();
   unsetenv("KS_FIXED_TIME");
   wallClockPinUnlessSet("12:34:56");
-  int h = -1, m = -1, s = -1;
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h * 10000 + m * 100 + s, 123456);
+  EXPECT_EQ(localTime(), 123456);
   setenv("KS_FIXED_TIME", "09:05:07", 1);
   wallClockPinUnlessSet("12:34:56");
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h * 10000 + m * 100 + s, 90507);
+  EXPECT_EQ(localTime(), 90507);
   setenv("KS_FIXED_TIME", "noon", 1);
   wallClockPinUnlessSet("12:34:56");
-  readLocalTime(&h, &m, &s);
-  EXPECT_EQ(h * 10000 + m * 100 + s, 123456);
+  EXPECT_EQ(localTime(), 123456);
 }
 
 TEST_F(ClockHallTest, ClockTextLeavesTheHallScaledAndShiftedByThreeTimesItsWidth) {

@@ -11,6 +11,7 @@
 
 #include "app/app.h"
 #include "platform/winapi/gdi_objects.h"
+#include "render/render_util.h"
 #include "render/text.h"
 #include "scenes/credits.h"
 #include "scenes/scenes.h"
@@ -30,11 +31,7 @@ class CreditsTest : public GlTest {
     glEnable(GL_TEXTURE_2D);
   }
 
-  static float advance(const char* text) {
-    float sum = 0.0f;
-    for (const char* c = text; *c; c++) sum += g_glyphMetrics[static_cast<unsigned char>(*c)].gmfCellIncX;
-    return sum;
-  }
+  static float advance(const char* text) { return textAdvance(text); }
 
   // Draws one call with the scroll chosen so that the first line's base line is at `scroll`.
   void drawAt(float scroll) {
@@ -72,8 +69,7 @@ TEST_F(CreditsTest, ScrollAndSwayStepBeforeDrawingAndStateIsLeft) {
   EXPECT_FLOAT_EQ(g_creditsWobblePhase, 0.4f);
   EXPECT_FLOAT_EQ(g_creditsWobble, std::sin(0.4f));
   // The last line's advance is left on the matrix, from the scrolled origin.
-  float m[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  std::array<double, 16> m = glMatrix(GL_MODELVIEW_MATRIX);
   EXPECT_NEAR(m[12], advance("note: Thanks to Halvard for his 'Golem'"), 1e-4);
   EXPECT_NEAR(m[13], -6.97f, 1e-5);
   EXPECT_NEAR(m[14], 0.0f, 1e-5);
@@ -145,12 +141,7 @@ TEST_F(CreditsTest, HandlesSwayWhileTheirNeighboursStay) {
 
 TEST_F(CreditsTest, TextIsFlatBlueGreyOverEverything) {
   // A red texture bound and enabled, and the depth buffer filled close to the eye.
-  GLuint red = 0;
-  unsigned char rgb[3] = {255, 0, 0};
-  glGenTextures(1, &red);
-  glBindTexture(GL_TEXTURE_2D, red);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+  makeTexture(0, 1, 1, {kRed});
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
   glBegin(GL_QUADS);
@@ -179,9 +170,7 @@ TEST_F(CreditsTest, TextIsFlatBlueGreyOverEverything) {
 TEST_F(CreditsTest, PieceTextIsNeverReadAsAFormat) {
   glLoadIdentity();
   printCreditPiece("50% of %s", 0.0f, 0.0f, 0.0f, false);
-  float m[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, m);
-  EXPECT_NEAR(m[12], advance("50% of %s"), 1e-4);
+  EXPECT_NEAR(glMatrix(GL_MODELVIEW_MATRIX)[12], advance("50% of %s"), 1e-4);
 }
 
 }  // namespace

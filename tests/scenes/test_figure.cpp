@@ -23,28 +23,16 @@ struct Vertex {
 // axis, window coordinates map straight back.
 std::vector<Vertex> figureVertices(float size, int* polygons = nullptr) {
   glViewport(0, 0, 640, 480);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-20.0, 20.0, -20.0, 20.0, -20.0, 20.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  orthoView(20.0, 20.0, 20.0);
   glDisable(GL_CULL_FACE);
-  std::vector<GLfloat> buffer(1 << 16);
-  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-  glRenderMode(GL_FEEDBACK);
-  drawFigure(0.0f, 0.0f, 0.0f, size);
-  GLint used = glRenderMode(GL_RENDER);
-  EXPECT_GT(used, 0);
+  auto polygonList = feedbackPolygons([size] { drawFigure(0.0f, 0.0f, 0.0f, size); });
+  EXPECT_FALSE(polygonList.empty());
   std::vector<Vertex> vertices;
   int count = 0;
-  for (GLint i = 0; i < used;) {
-    EXPECT_EQ(static_cast<GLint>(buffer[i]), GL_POLYGON_TOKEN);
-    GLint n = static_cast<GLint>(buffer[i + 1]);
-    i += 2;
-    for (GLint v = 0; v < n; v++, i += 3)
-      vertices.push_back({buffer[i] / 640.0f * 40.0f - 20.0f, buffer[i + 1] / 480.0f * 40.0f - 20.0f,
-                          -(buffer[i + 2] * 2.0f - 1.0f) * 20.0f});
-    count += n - 2;
+  for (const auto& polygon : polygonList) {
+    for (const auto& p : polygon)
+      vertices.push_back({p[0] / 640.0f * 40.0f - 20.0f, p[1] / 480.0f * 40.0f - 20.0f, -(p[2] * 2.0f - 1.0f) * 20.0f});
+    count += int(polygon.size()) - 2;
   }
   if (polygons) *polygons = count;
   return vertices;
@@ -61,6 +49,13 @@ std::vector<float> zAt(const std::vector<Vertex>& vertices, float y, float xMin,
     }
   std::sort(zs.begin(), zs.end());
   return zs;
+}
+
+// Expects the two depths found at a limb's end (within 1e-3).
+void expectNear(const std::vector<float>& got, std::array<float, 2> want) {
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_NEAR(got[0], want[0], 1e-3f);
+  EXPECT_NEAR(got[1], want[1], 1e-3f);
 }
 
 typedef GlTest FigureTest;
@@ -81,14 +76,10 @@ TEST_F(FigureTest, SizeSixStandsSevenPointEightTallWithStraightLimbsOnTheFirstCa
   EXPECT_NEAR(top - bottom, 7.8f, 1e-3f);
   // w = 0: the hands and soles end where the limbs start, at their unswung depths.
   std::vector<float> hands = zAt(vertices, -3.3f, -1.575f, -0.825f);
-  ASSERT_EQ(hands.size(), 2u);
-  EXPECT_NEAR(hands[0], -0.75f, 1e-3f);
-  EXPECT_NEAR(hands[1], -0.25f, 1e-3f);
+  expectNear(hands, {-0.75f, -0.25f});
   EXPECT_EQ(zAt(vertices, -3.3f, 0.825f, 1.575f), hands);
   std::vector<float> soles = zAt(vertices, -7.05f, -0.6f, -0.3f);
-  ASSERT_EQ(soles.size(), 2u);
-  EXPECT_NEAR(soles[0], -0.525f, 1e-3f);
-  EXPECT_NEAR(soles[1], 0.525f, 1e-3f);
+  expectNear(soles, {-0.525f, 0.525f});
   EXPECT_EQ(zAt(vertices, -7.05f, 0.3f, 0.6f), soles);
 }
 
@@ -99,22 +90,10 @@ TEST_F(FigureTest, SwingMovesLimbEndsByTheSameAbsoluteAmountAtAnySize) {
     std::vector<Vertex> v = figureVertices(s);
     float handY = -0.55f * s, soleY = -0.925f * s - 1.5f;
     // Arm on the -x side forwards by w, on the +x side backwards; the legs the other way.
-    std::vector<float> leftHand = zAt(v, handY, -0.2625f * s, -0.1375f * s);
-    std::vector<float> rightHand = zAt(v, handY, 0.1375f * s, 0.2625f * s);
-    std::vector<float> leftSole = zAt(v, soleY, -0.1f * s, -0.05f * s);
-    std::vector<float> rightSole = zAt(v, soleY, 0.05f * s, 0.1f * s);
-    ASSERT_EQ(leftHand.size(), 2u);
-    ASSERT_EQ(rightHand.size(), 2u);
-    ASSERT_EQ(leftSole.size(), 2u);
-    ASSERT_EQ(rightSole.size(), 2u);
-    EXPECT_NEAR(leftHand[0], -0.125f * s + 1.0f, 1e-3f);
-    EXPECT_NEAR(leftHand[1], 0.125f * s + 1.0f - 1.0f, 1e-3f);
-    EXPECT_NEAR(rightHand[0], -0.125f * s - 1.0f, 1e-3f);
-    EXPECT_NEAR(rightHand[1], 0.125f * s - 1.0f - 1.0f, 1e-3f);
-    EXPECT_NEAR(leftSole[0], -0.0875f * s - 1.0f, 1e-3f);
-    EXPECT_NEAR(leftSole[1], 0.0875f * s - 1.0f, 1e-3f);
-    EXPECT_NEAR(rightSole[0], -0.0875f * s + 1.0f, 1e-3f);
-    EXPECT_NEAR(rightSole[1], 0.0875f * s + 1.0f, 1e-3f);
+    expectNear(zAt(v, handY, -0.2625f * s, -0.1375f * s), {-0.125f * s + 1.0f, 0.125f * s + 1.0f - 1.0f});
+    expectNear(zAt(v, handY, 0.1375f * s, 0.2625f * s), {-0.125f * s - 1.0f, 0.125f * s - 1.0f - 1.0f});
+    expectNear(zAt(v, soleY, -0.1f * s, -0.05f * s), {-0.0875f * s - 1.0f, 0.0875f * s - 1.0f});
+    expectNear(zAt(v, soleY, 0.05f * s, 0.1f * s), {-0.0875f * s + 1.0f, 0.0875f * s + 1.0f});
   }
 }
 
@@ -132,19 +111,16 @@ TEST_F(FigureTest, EachPartShowsItsOwnPictureAndBothArmBottomsTheBackPicture) {
   glMatrixMode(GL_MODELVIEW);
   // From the front (+z): face, belly, arm fronts, leg fronts. The arms reach back 1 unit, so
   // their fronts lie behind the chest line but beside the torso.
-  // Window pixel of the eye-space point (x, y) in this view.
-  auto at = [](float x, float y) {
-    return std::array<int, 2>{int((x + 4.0f) / 8.0f * 640.0f), int((y + 8.0f) / 9.0f * 480.0f)};
+  // The window pixel of the eye-space point (x, y) in this view, expected in `rgb`.
+  auto at = [](float x, float y, Rgb rgb) {
+    return PixelIs{int((x + 4.0f) / 8.0f * 640.0f), int((y + 8.0f) / 9.0f * 480.0f), rgb};
   };
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glLoadIdentity();
   g_figurePhase = 0.0f;
   drawFigure(0.0f, 0.0f, 0.0f, 6.0f);
-  auto face = at(0.0f, 0.3f), belly = at(0.0f, -2.5f), arm = at(1.2f, -2.0f), leg = at(-0.4f, -5.0f);
-  EXPECT_EQ(pixel(face[0], face[1]), kRed);
-  EXPECT_EQ(pixel(belly[0], belly[1]), kBlue);
-  EXPECT_EQ(pixel(arm[0], arm[1]), kYellow);
-  EXPECT_EQ(pixel(leg[0], leg[1]), kWhite);
+  // Face, belly, arm and leg.
+  expectPixels({at(0.0f, 0.3f, kRed), at(0.0f, -2.5f, kBlue), at(1.2f, -2.0f, kYellow), at(-0.4f, -5.0f, kWhite)});
   // From below (looking up +y; object z becomes picture y): both arm bottoms show the back
   // picture.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -152,12 +128,8 @@ TEST_F(FigureTest, EachPartShowsItsOwnPictureAndBothArmBottomsTheBackPicture) {
   glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
   g_figurePhase = 0.0f;
   drawFigure(0.0f, 0.0f, 0.0f, 6.0f);
-  auto leftArm = at(-1.2f, -0.5f), rightArm = at(1.2f, -0.5f);
-  EXPECT_EQ(pixel(leftArm[0], leftArm[1]), kGreen);
-  EXPECT_EQ(pixel(rightArm[0], rightArm[1]), kGreen);
-  GLint bound = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  EXPECT_EQ(static_cast<GLuint>(bound), g_textures[TEX_NOGA]);
+  expectPixels({at(-1.2f, -0.5f, kGreen), at(1.2f, -0.5f, kGreen)});
+  EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_NOGA]);
   EXPECT_EQ(integer(GL_FRONT_FACE), GL_CCW);
 }
 

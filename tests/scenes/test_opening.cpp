@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
 #include <cmath>
 
 #include "app/music.h"
@@ -16,8 +17,7 @@ class OpeningTest : public WindowStartTest {
  protected:
   // Scale of the cage frame left behind: the length of the matrix's first column.
   static double leftScale() {
-    GLdouble m[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    std::array<double, 16> m = glMatrix(GL_MODELVIEW_MATRIX);
     return std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
   }
 };
@@ -35,12 +35,11 @@ TEST_F(OpeningTest, FirstCallLeavesTheLastRodFrameOnTheCageCorner) {
   double start[3], end[3];
   apply(0, 0, 0, start);
   apply(0, 0, 2, end);
-  EXPECT_NEAR(start[0], 1.0, 1e-5);
-  EXPECT_NEAR(start[1], -1.0, 1e-5);
-  EXPECT_NEAR(start[2], -5.0, 1e-5);
-  EXPECT_NEAR(end[0], 1.0, 1e-5);
-  EXPECT_NEAR(end[1], 1.0, 1e-5);
-  EXPECT_NEAR(end[2], -5.0, 1e-5);
+  const double wantStart[3] = {1.0, -1.0, -5.0}, wantEnd[3] = {1.0, 1.0, -5.0};
+  for (int r = 0; r < 3; r++) {
+    EXPECT_NEAR(start[r], wantStart[r], 1e-5) << r;
+    EXPECT_NEAR(end[r], wantEnd[r], 1e-5) << r;
+  }
 
   expectEnabled({GL_DEPTH_TEST}, {GL_BLEND, GL_TEXTURE_GEN_S});
   EXPECT_EQ(glIntegers4(GL_VIEWPORT)[2], 640);
@@ -72,8 +71,7 @@ TEST_F(OpeningTest, StretchPulsesLengthenOneAxisOfTheCage) {
     g_musicTime = t;
     glLoadIdentity();
     drawOpeningScene();
-    GLdouble m[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    std::array<double, 16> m = glMatrix(GL_MODELVIEW_MATRIX);
     return 2.0 * std::sqrt(m[8] * m[8] + m[9] * m[9] + m[10] * m[10]);
   };
   double plain = rodLength(12.0);

@@ -6,6 +6,7 @@
 #include "app/assets.h"
 #include "app/music.h"
 #include "formats/texture.h"
+#include "render/render_util.h"
 #include "scenes/scenes.h"
 #include "scenes/sliding_panels.h"
 #include "app/app.h"
@@ -19,14 +20,8 @@ class SlidingPanelsTest : public WindowStartTest {
     WindowStartTest::prepare();
     // One dark-grey 1x1 picture for all three panel slots: a drawn panel multiplies the white
     // background down to 64.
-    glGenTextures(1, &dark_);
-    glBindTexture(GL_TEXTURE_2D, dark_);
-    unsigned char grey[3] = {64, 64, 64};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, grey);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    g_textures[TEX_REL] = g_textures[TEX_ASLI] = g_textures[TEX_KVT] = dark_;
+    makeTexture(TEX_REL, 1, 1, {Rgb{64, 64, 64}});
+    g_textures[TEX_ASLI] = g_textures[TEX_KVT] = g_textures[TEX_REL];
   }
 
   // Draws one call over a white picture and reports which bands were darkened
@@ -39,8 +34,6 @@ class SlidingPanelsTest : public WindowStartTest {
     drawSlidingPanels();
     return {pixel(320, 420)[0] == 64, pixel(320, 240)[0] == 64, pixel(320, 60)[0] == 64};
   }
-
-  GLuint dark_ = 0;
 };
 
 TEST_F(SlidingPanelsTest, PanelsAppearAtElevenTwelveAndThirteenSeconds) {
@@ -49,9 +42,8 @@ TEST_F(SlidingPanelsTest, PanelsAppearAtElevenTwelveAndThirteenSeconds) {
   EXPECT_EQ(callAt(5.0), (std::array<bool, 3>{false, false, false}));
   EXPECT_EQ(g_topPanel.width, 0.0f) << "5.0 itself does not initialise";
   EXPECT_EQ(callAt(10.96), (std::array<bool, 3>{false, false, false}));
-  EXPECT_EQ(g_topPanel.slot, TEX_REL);
-  EXPECT_EQ(g_middlePanel.slot, TEX_ASLI);
-  EXPECT_EQ(g_bottomPanel.slot, TEX_KVT);
+  EXPECT_EQ((std::array<int, 3>{g_topPanel.slot, g_middlePanel.slot, g_bottomPanel.slot}),
+            (std::array<int, 3>{TEX_REL, TEX_ASLI, TEX_KVT}));
   EXPECT_FLOAT_EQ(g_middlePanel.y, 0.8f);
   EXPECT_EQ(callAt(11.0), (std::array<bool, 3>{true, false, false}));
   EXPECT_EQ(callAt(11.96), (std::array<bool, 3>{true, false, false}));

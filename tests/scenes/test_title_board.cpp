@@ -10,6 +10,7 @@
 
 #include "app/assets.h"
 #include "formats/texture.h"
+#include "render/render_util.h"
 #include "scenes/scenes.h"
 #include "scenes/title_board.h"
 #include "support/gl_fixture.h"
@@ -27,14 +28,7 @@ class TitleBoardTest : public GlTest {
 
   // One solid-colour texture per slot; the title is pure red, everything else white.
   void makeTextures() {
-    glGenTextures(TEXTURE_SLOT_COUNT, g_textures);
-    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) {
-      unsigned char rgb[3] = {255, 255, 255};
-      if (slot == TEX_TITLE) rgb[1] = rgb[2] = 0;
-      glBindTexture(GL_TEXTURE_2D, g_textures[slot]);
-      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    }
+    for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) makeTexture(slot, 1, 1, {slot == TEX_TITLE ? kRed : kWhite});
   }
 
   void frameCall() {
@@ -49,18 +43,8 @@ TEST_F(TitleBoardTest, BoardCameraRisesAndTitleOpensFromItsCentre) {
     EXPECT_DOUBLE_EQ(g_boardLookY, std::min(3.0 * (call - 1), 630.0)) << "call " << call;
     EXPECT_FLOAT_EQ(g_boardEyeY, std::min(2.0f * (call - 1), 670.0f)) << "call " << call;
     frameCall();
-    if (call == 210) {
-      EXPECT_EQ(g_boardLookRise, 3.0f);
-    }
-    if (call == 211) {
-      EXPECT_EQ(g_boardLookRise, 0.0f);
-    }
-    if (call == 335) {
-      EXPECT_EQ(g_boardEyeRise, 2.0f);
-    }
-    if (call == 336) {
-      EXPECT_EQ(g_boardEyeRise, 0.0f);
-    }
+    if (call == 210 || call == 211) EXPECT_EQ(g_boardLookRise, call == 210 ? 3.0f : 0.0f);
+    if (call == 335 || call == 336) EXPECT_EQ(g_boardEyeRise, call == 335 ? 2.0f : 0.0f);
     float width = call < 336 ? 0.0f : std::min(2.0f * (call - 335), 48.0f);
     EXPECT_FLOAT_EQ(g_titleWidth, width) << "call " << call;
     EXPECT_FLOAT_EQ(g_titleLeft + 0.5f * g_titleWidth, 66.0f) << "call " << call;
@@ -105,9 +89,7 @@ TEST_F(TitleBoardTest, LeavesMultiplyBlendOffAndTitleBound) {
   EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), g_textures[TEX_TITLE]);
   // No model drew, so the colour is still the backdrop's lilac.
   std::array<float, 4> colour = glFloats4(GL_CURRENT_COLOR);
-  EXPECT_NEAR(colour[0], 220 / 255.0, 1e-3);
-  EXPECT_NEAR(colour[1], 210 / 255.0, 1e-3);
-  EXPECT_NEAR(colour[2], 245 / 255.0, 1e-3);
+  for (int c = 0; c < 3; c++) EXPECT_NEAR(colour[c], (std::array<int, 3>{220, 210, 245})[c] / 255.0, 1e-3) << c;
 }
 
 TEST_F(TitleBoardTest, OpenTitleMultipliesOntoTheGlow) {
@@ -131,8 +113,7 @@ TEST_F(TitleBoardTest, OpenTitleMultipliesOntoTheGlow) {
   std::array<int, 3> title = pixel(static_cast<int>(wx), static_cast<int>(wy));
   // Red picture times the glow: the glow's red stays, green and blue are multiplied away.
   EXPECT_GT(title[0], 30);
-  EXPECT_EQ(title[1], 0);
-  EXPECT_EQ(title[2], 0);
+  EXPECT_EQ(title[1] + title[2], 0);
   // Just beside the frame the glow shows untouched.
   ASSERT_TRUE(windowPointOf(93.0, 859.5, 47.5, &wx, &wy));
   ASSERT_GT(wx, 0);

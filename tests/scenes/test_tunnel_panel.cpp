@@ -2,6 +2,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <array>
+#include <initializer_list>
+
 #include "scenes/scenes.h"
 #include "scenes/tunnel_panel.h"
 #include "app/app.h"
@@ -14,6 +17,11 @@ class TunnelPanelTest : public WindowStartTest {
   void prepare() override {
     WindowStartTest::prepare();
     glColor3f(1.0f, 1.0f, 1.0f);
+  }
+
+  // Expects the red of each listed pixel full (lit) or zero.
+  void expectLit(std::initializer_list<std::array<int, 3>> pixels) const {
+    for (const std::array<int, 3>& p : pixels) EXPECT_EQ(pixel(p[0], p[1])[0], p[2] ? 255 : 0) << p[0] << "," << p[1];
   }
 
   void frameCall() {
@@ -38,10 +46,7 @@ TEST_F(TunnelPanelTest, SegmentsLeapfrogOnCalls31And89And146And203) {
     if (g_tunnel.zB != b) { EXPECT_FLOAT_EQ(g_tunnel.zB, g_tunnel.zA - 200.0f); }
     if (g_tunnel.zA != a) { EXPECT_FLOAT_EQ(g_tunnel.zA, g_tunnel.zB - 200.0f); }
   }
-  EXPECT_EQ(jumpsB[0], 31);
-  EXPECT_EQ(jumpsA[0], 89);
-  EXPECT_EQ(jumpsB[1], 146);
-  EXPECT_EQ(jumpsA[1], 203);
+  EXPECT_EQ((std::array<int, 4>{jumpsB[0], jumpsA[0], jumpsB[1], jumpsA[1]}), (std::array<int, 4>{31, 89, 146, 203}));
   EXPECT_FLOAT_EQ(g_tunnel.zA, -805.0f);
   EXPECT_FLOAT_EQ(g_tunnel.zB, -605.0f);
   EXPECT_FLOAT_EQ(g_tunnelCameraZ, -3.5f * 210);
@@ -56,20 +61,12 @@ TEST_F(TunnelPanelTest, EmptyOutsideTheTunnelThenLinedAroundTheCamera) {
   frameCall();
   // Call 3 (camera at -7): just inside segment A, whose near end is 2 units ahead; only the
   // ends of the side walls reach into the picture.
-  EXPECT_EQ(pixel(634, 240)[0], 255);
-  EXPECT_EQ(pixel(5, 240)[0], 255);
-  EXPECT_EQ(pixel(320, 240)[0], 0);
+  expectLit({{634, 240, 1}, {5, 240, 1}, {320, 240, 0}});
   for (int call = 4; call <= 10; call++) frameCall();
   savePng("tunnel_call10.png");
   // Call 10 (camera at -31.5): the walls line the picture up to the opening 26.5 units ahead,
   // which shows as a small black square in the middle.
-  EXPECT_EQ(pixel(5, 240)[0], 255);
-  EXPECT_EQ(pixel(634, 240)[0], 255);
-  EXPECT_EQ(pixel(320, 5)[0], 255);
-  EXPECT_EQ(pixel(320, 474)[0], 255);
-  EXPECT_EQ(pixel(320, 240)[0], 0);
-  EXPECT_EQ(pixel(330, 250)[0], 0);
-  EXPECT_EQ(pixel(360, 240)[0], 255);
+  expectLit({{5, 240, 1}, {634, 240, 1}, {320, 5, 1}, {320, 474, 1}, {320, 240, 0}, {330, 250, 0}, {360, 240, 1}});
 }
 
 }  // namespace

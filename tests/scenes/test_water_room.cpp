@@ -9,6 +9,7 @@
 
 #include "app/assets.h"
 #include "formats/texture.h"
+#include "render/render_util.h"
 #include "scenes/scenes.h"
 #include "scenes/water_room.h"
 #include "support/gl_fixture.h"
@@ -34,9 +35,7 @@ class WaterRoomTest : public GlTest {
 
 TEST_F(WaterRoomTest, CameraStaysInsideTheRoom) {
   frameCall();
-  EXPECT_DOUBLE_EQ(g_eyeX, 0.0);
-  EXPECT_DOUBLE_EQ(g_eyeY, 0.0);
-  EXPECT_DOUBLE_EQ(g_eyeZ, 80.0);
+  EXPECT_EQ((std::array<double, 3>{g_eyeX, g_eyeY, g_eyeZ}), (std::array<double, 3>{0.0, 0.0, 80.0}));
   double maxX = 0, maxY = 0, maxZ = 0;
   for (int call = 0; call < 300; call++) {
     glLoadIdentity();
@@ -71,21 +70,15 @@ TEST_F(WaterRoomTest, ConeStackTurnsOnceForwardAndOncePerLayerBack) {
 TEST_F(WaterRoomTest, ConeLayersTwistAgainstEachOther) {
   // Seen from above, with the spin at 0 every layer's funnels line up on the axes; at 45 the top
   // layer is turned forward, the second stands still and the lower ones turn back.
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-60, 60, -45, 45, -100, 100);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  orthoView(60, 45, 100);
   glRotatef(90.0f, 1.0f, 0.0f, 0.0f);  // look down -y
   g_coneStackSpin = 0.0f;
   glClear(GL_COLOR_BUFFER_BIT);
   drawConeStack(TEX_TEREN);
   savePng("cone_stack_spin0.png");
   // Along a diagonal nothing is drawn when every layer lies on the axes.
-  std::array<int, 3> diagonal = pixel(320 + 150, 240 + 150);
-  EXPECT_EQ(diagonal[0] + diagonal[1] + diagonal[2], 0);
-  std::array<int, 3> axis = pixel(320 + 200, 240);
-  EXPECT_GT(axis[0], 0);
+  EXPECT_EQ(pixel(320 + 150, 240 + 150), kBlack);
+  EXPECT_GT(pixel(320 + 200, 240)[0], 0);
 
   g_coneStackSpin = 45.0f;
   glLoadIdentity();
@@ -95,21 +88,12 @@ TEST_F(WaterRoomTest, ConeLayersTwistAgainstEachOther) {
   savePng("cone_stack_spin45.png");
   // Layers 0 and 2 now stand at +-45 degrees: the diagonal is lit; layer 1 (and 3) still lie on
   // the axes.
-  diagonal = pixel(320 + 150, 240 + 150);
-  EXPECT_GT(diagonal[0], 0);
-  axis = pixel(320 + 200, 240);
-  EXPECT_GT(axis[0], 0);
+  EXPECT_GT(pixel(320 + 150, 240 + 150)[0], 0);
+  EXPECT_GT(pixel(320 + 200, 240)[0], 0);
 }
 
 TEST_F(WaterRoomTest, ConeStackGlowsOverTheRoomAndStateIsLeft) {
-  glGenTextures(TEXTURE_SLOT_COUNT, g_textures);
-  for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) {
-    unsigned char rgb[3] = {60, 60, 60};
-    glBindTexture(GL_TEXTURE_2D, g_textures[slot]);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  }
-  glEnable(GL_TEXTURE_2D);
+  for (int slot = 0; slot < TEXTURE_SLOT_COUNT; slot++) makeTexture(slot, 1, 1, {Rgb{60, 60, 60}});
   frameCall();
   savePng("water_room_first.png");
   // From (0, 0, 80) the cone stack stands in the middle behind the plates and slabs: it glows

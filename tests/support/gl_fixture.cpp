@@ -3,6 +3,7 @@
 #include <GL/glu.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -101,4 +102,26 @@ void GlTest::savePng(const char* path) const {
   image.format = PNG_FORMAT_RGB;
   if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr))
     std::fprintf(stderr, "could not write %s: %s\n", path, image.message);
+}
+
+std::vector<std::vector<FeedbackVertex>> feedbackPolygons(void (*draw)(void*), void* with, size_t floats) {
+  std::vector<GLfloat> buffer(floats);
+  glFeedbackBuffer((GLsizei)buffer.size(), GL_3D_COLOR, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw(with);
+  int used = glRenderMode(GL_RENDER);
+  EXPECT_GE(used, 0) << "feedback buffer overflow";
+  std::vector<std::vector<FeedbackVertex>> polygons;
+  for (int i = 0; i < used;) {
+    if (buffer[i] != GL_POLYGON_TOKEN) {
+      ADD_FAILURE() << "unexpected feedback token " << buffer[i];
+      break;
+    }
+    int count = (int)buffer[i + 1];
+    std::vector<FeedbackVertex> polygon(count);
+    for (int v = 0; v < count; v++) std::copy_n(&buffer[i + 2 + 7 * v], 7, polygon[v].begin());
+    polygons.push_back(polygon);
+    i += 2 + 7 * count;
+  }
+  return polygons;
 }

@@ -42,6 +42,15 @@ std::vector<unsigned char> glFrame();
 void expectEnabled(std::initializer_list<GLenum> on, std::initializer_list<GLenum> off);
 // Expects the blend function (GL_BLEND_SRC, GL_BLEND_DST).
 void expectBlendFunc(GLint source, GLint destination);
+// The polygons that `draw` sends through culling, each a list of vertices: window x, y, depth
+// and the RGBA colour. Read in feedback mode into a buffer of `floats` (a token other than a
+// polygon, or more than the buffer holds, fails the test).
+typedef std::array<float, 7> FeedbackVertex;
+std::vector<std::vector<FeedbackVertex>> feedbackPolygons(void (*draw)(void*), void* with, size_t floats);
+template <typename Draw>
+std::vector<std::vector<FeedbackVertex>> feedbackPolygons(Draw draw, size_t floats = 1 << 20) {
+  return feedbackPolygons([](void* d) { (*static_cast<Draw*>(d))(); }, &draw, floats);
+}
 // Expects two matrices equal element by element within `tolerance`.
 void expectMatrixNear(const std::array<double, 16>& got, const std::array<double, 16>& want, double tolerance);
 // Where the point (x, y, z) lands in window coordinates under the current matrices and

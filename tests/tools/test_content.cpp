@@ -10,13 +10,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
 
 #include "content.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -31,9 +31,9 @@ std::string dataDir() {
   return std::string(build ? build : ".") + "/data";
 }
 
-std::vector<uint8_t> readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::vector<uint8_t> bytesOf(const std::string& path) {
+  std::string bytes = readFile(path);
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 struct Decoded {
@@ -154,7 +154,7 @@ TEST(ContentPictures, NamePanelsAreWhiteWithDarkLettersAndTheTitleIsLightOnDark)
 }
 
 TEST(ContentLoadingBitmap, IsA24BitWindowsBitmapAtLeast128By32WithText) {
-  std::vector<uint8_t> b = readFile(dataDir() + "/load.bmp");
+  std::vector<uint8_t> b = bytesOf(dataDir() + "/load.bmp");
   ASSERT_GE(b.size(), 54u);
   auto u16 = [&](size_t o) { return uint32_t(b[o] | b[o + 1] << 8); };
   auto u32 = [&](size_t o) { return u16(o) | u16(o + 2) << 16; };
@@ -367,7 +367,7 @@ TEST(ContentModels, ChunkTreesAreWhatTheReaderExpectsAndModelsFitTheirScenes) {
   };
   for (const Expect& e : expects) {
     SCOPED_TRACE(e.file);
-    std::vector<uint8_t> bytes = readFile(dataDir() + "/" + e.file);
+    std::vector<uint8_t> bytes = bytesOf(dataDir() + "/" + e.file);
     ASSERT_GT(bytes.size(), 100u);
     Walk w{bytes, {}, {}};
     w.walk();

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
+
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -19,15 +20,10 @@ struct Outcome {
   std::string out, err;
 };
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 Outcome runIn(const std::string& command, const std::string& dir) {
   std::string out = dir + "/.stdout", err = dir + "/.stderr";
   int raw = std::system(("cd '" + dir + "' && " + command + " >'" + out + "' 2>'" + err + "'").c_str());
-  Outcome result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+  Outcome result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
   fs::remove(out);
   fs::remove(err);
   return result;
@@ -50,8 +46,8 @@ class DataCopy : public ::testing::Test {
   void SetUp() override {
     if (tool().empty() || !fs::exists(buildDir() + "/data/kratka.3ds"))
       GTEST_SKIP() << "no generated data (build the content target)";
-    char pattern[] = "/tmp/ks-datacopy-XXXXXX";
-    dir = mkdtemp(pattern);
+    dir = scratchDir("datacopy");
+    ASSERT_FALSE(dir.empty());
     fs::copy(buildDir() + "/data", dir + "/data", fs::copy_options::recursive);
   }
   void TearDown() override {
@@ -88,11 +84,11 @@ TEST_F(DataCopy, CheckNamesEachBadFileAndGoesOn) {
   cut("grid.3ds", 500);
   cut("compilation.mp3", 200000);
   // A picture whose frame header claims 60000 x 60000 pixels.
-  std::string golem = slurp(dir + "/data/golem.jpg");
+  std::string golem = readFile(dir + "/data/golem.jpg");
   size_t frame = golem.find("\xFF\xC0");
   ASSERT_NE(frame, std::string::npos);
   golem.replace(frame + 5, 4, "\xEA\x60\xEA\x60");
-  std::ofstream(dir + "/data/golem.jpg", std::ios::binary) << golem;
+  ASSERT_TRUE(writeFile(dir + "/data/golem.jpg", golem));
   Outcome r = runIn("'" + tool() + "' check .", dir);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("FAIL  data/title.jpg: missing or unreadable\n"), std::string::npos) << r.out;

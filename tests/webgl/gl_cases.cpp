@@ -95,13 +95,28 @@ void rect(float x0, float y0, float x1, float y1, float z) {
   glEnd();
 }
 
-void perspective(double fovY = 45.0, double farPlane = 100.0) {
-  glViewport(0, 0, 640, 480);
+// A quad of four corners, each {s, t, x, y, z}: its texture coordinate and its place.
+void texQuad(const float (&corners)[4][5]) {
+  glBegin(GL_QUADS);
+  for (const float* c : corners) {
+    glTexCoord2f(c[0], c[1]);
+    glVertex3f(c[2], c[3], c[4]);
+  }
+  glEnd();
+}
+
+// The show's projection (4:3, near 0.1) and an identity modelview, in the current viewport.
+void projection(double fovY = 45.0, double farPlane = 100.0) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(fovY, 640.0 / 480.0, 0.1f, farPlane);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+}
+
+void perspective(double fovY = 45.0, double farPlane = 100.0) {
+  glViewport(0, 0, 640, 480);
+  projection(fovY, farPlane);
 }
 
 // The show's start state (window procedure): smooth shading, depth test LEQUAL, texturing on.
@@ -276,35 +291,15 @@ void drawTexture() {
   glTranslatef(0, 0, -8);
   glBindTexture(GL_TEXTURE_2D, a);
   glColor3f(1, 1, 1);
-  glBegin(GL_QUADS);  // plain
-  glTexCoord2f(0, 1); glVertex3f(-5, 3.5f, 0);
-  glTexCoord2f(0, 0); glVertex3f(-5, 0.5f, 0);
-  glTexCoord2f(1, 0); glVertex3f(-2, 0.5f, 0);
-  glTexCoord2f(1, 1); glVertex3f(-2, 3.5f, 0);
-  glEnd();
+  texQuad({{0, 1, -5, 3.5f, 0}, {0, 0, -5, 0.5f, 0}, {1, 0, -2, 0.5f, 0}, {1, 1, -2, 3.5f, 0}});  // plain
   glColor3ub(255, 120, 60);  // tinted and tiled 3 x 3
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 3); glVertex3f(-1.5f, 3.5f, 0);
-  glTexCoord2f(0, 0); glVertex3f(-1.5f, 0.5f, 0);
-  glTexCoord2f(3, 0); glVertex3f(1.5f, 0.5f, 0);
-  glTexCoord2f(3, 3); glVertex3f(1.5f, 3.5f, 0);
-  glEnd();
+  texQuad({{0, 3, -1.5f, 3.5f, 0}, {0, 0, -1.5f, 0.5f, 0}, {3, 0, 1.5f, 0.5f, 0}, {3, 3, 1.5f, 3.5f, 0}});
   glBindTexture(GL_TEXTURE_2D, b);  // a slanted quad: the texture follows the split
   glColor3f(1, 1, 1);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 1); glVertex3f(2.2f, 3.5f, 0);
-  glTexCoord2f(1, 1); glVertex3f(5.2f, 3.0f, 0);
-  glTexCoord2f(1, 0); glVertex3f(4.5f, 0.5f, 0);
-  glTexCoord2f(0, 0); glVertex3f(2.6f, 0.5f, 0);
-  glEnd();
+  texQuad({{0, 1, 2.2f, 3.5f, 0}, {1, 1, 5.2f, 3.0f, 0}, {1, 0, 4.5f, 0.5f, 0}, {0, 0, 2.6f, 0.5f, 0}});
   // Blending over a textured floor seen in perspective
   glBindTexture(GL_TEXTURE_2D, a);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0); glVertex3f(-6, -4, 2);
-  glTexCoord2f(4, 0); glVertex3f(6, -4, 2);
-  glTexCoord2f(4, 4); glVertex3f(6, -1, -6);
-  glTexCoord2f(0, 4); glVertex3f(-6, -1, -6);
-  glEnd();
+  texQuad({{0, 0, -6, -4, 2}, {4, 0, 6, -4, 2}, {4, 4, 6, -1, -6}, {0, 4, -6, -1, -6}});
   glEnable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
   const GLenum src[3] = {GL_SRC_ALPHA, GL_ONE, GL_DST_COLOR};
@@ -327,12 +322,7 @@ void drawTexture() {
   glEnable(GL_TEXTURE_2D);
   // Depth: a quad pushed through the floor, and one behind that must stay hidden
   glColor3f(0.6f, 1, 0.6f);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0); glVertex3f(3, -4, -3);
-  glTexCoord2f(1, 0); glVertex3f(5, -4, -3);
-  glTexCoord2f(1, 1); glVertex3f(5, -0.5f, 1);
-  glTexCoord2f(0, 1); glVertex3f(3, -0.5f, 1);
-  glEnd();
+  texQuad({{0, 0, 3, -4, -3}, {1, 0, 5, -4, -3}, {1, 1, 5, -0.5f, 1}, {0, 1, 3, -0.5f, 1}});
   glColor3f(1, 0, 0);
   rect(-4.5f, 3, -2.5f, 1, -1);
   glColor3f(1, 1, 1);
@@ -392,12 +382,7 @@ void drawSphereMap() {
   // After the generation: explicit coordinates again
   glLoadIdentity();
   glTranslatef(3.2f, 2.4f, -8);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0); glVertex3f(-0.8f, -0.8f, 0);
-  glTexCoord2f(1, 0); glVertex3f(0.8f, -0.8f, 0);
-  glTexCoord2f(1, 1); glVertex3f(0.8f, 0.8f, 0);
-  glTexCoord2f(0, 1); glVertex3f(-0.8f, 0.8f, 0);
-  glEnd();
+  texQuad({{0, 0, -0.8f, -0.8f, 0}, {1, 0, 0.8f, -0.8f, 0}, {1, 1, 0.8f, 0.8f, 0}, {0, 1, -0.8f, 0.8f, 0}});
   gluDeleteQuadric(q);
 }
 
@@ -618,11 +603,7 @@ void drawViewports() {
   const int views[3][4] = {{0, 240, 320, 240}, {320, 0, 320, 480}, {0, 0, 320, 240}};
   for (int v = 0; v < 3; ++v) {
     glViewport(views[v][0], views[v][1], views[v][2], views[v][3]);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, 4.0 / 3.0, 0.1f, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    projection();
     glTranslatef(0, 0, -5);
     glRotatef(15.0f * v, 0, 0, 1);
     colourQuad(-1.8f, -1.3f, 3.6f, 2.6f, false, 0.3f);
@@ -672,44 +653,40 @@ void drawBarsAndDiscard() {
 void drawState() {
   Checks checks("state");
   auto expect = [&](bool pass, const char* name) { checks.expect(pass, name); };
+  auto integer = [](GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+  };
   GLint v[4] = {0, 0, 0, 0};
   GLfloat m[16];
   expect(std::strtod(reinterpret_cast<const char*>(glGetString(GL_VERSION)), nullptr) >= 1.1, "GL_VERSION >= 1.1");
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, v);
-  expect(v[0] >= 1024, "GL_MAX_TEXTURE_SIZE >= 1024");
-  glGetIntegerv(GL_MATRIX_MODE, v);
-  expect(v[0] == GL_MODELVIEW, "GL_MATRIX_MODE starts GL_MODELVIEW");
+  expect(integer(GL_MAX_TEXTURE_SIZE) >= 1024, "GL_MAX_TEXTURE_SIZE >= 1024");
+  expect(integer(GL_MATRIX_MODE) == GL_MODELVIEW, "GL_MATRIX_MODE starts GL_MODELVIEW");
   glViewport(10, 20, 300, 200);
   glGetIntegerv(GL_VIEWPORT, v);
   expect(v[0] == 10 && v[1] == 20 && v[2] == 300 && v[3] == 200, "GL_VIEWPORT as set");
   glViewport(0, 0, 640, 480);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, v);
-  expect(v[0] == 4, "GL_UNPACK_ALIGNMENT starts 4");
+  expect(integer(GL_UNPACK_ALIGNMENT) == 4, "GL_UNPACK_ALIGNMENT starts 4");
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 33);
-  glGetIntegerv(GL_UNPACK_ROW_LENGTH, v);
-  expect(v[0] == 33, "GL_UNPACK_ROW_LENGTH as set");
+  expect(integer(GL_UNPACK_ROW_LENGTH) == 33, "GL_UNPACK_ROW_LENGTH as set");
   glPopClientAttrib();
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, v);
-  glGetIntegerv(GL_UNPACK_ROW_LENGTH, v + 1);
-  expect(v[0] == 4 && v[1] == 0, "glPopClientAttrib restores the pixel store");
+  expect(integer(GL_UNPACK_ALIGNMENT) == 4 && integer(GL_UNPACK_ROW_LENGTH) == 0, "glPopClientAttrib restores the pixel store");
   glListBase(3);
   glPushAttrib(GL_LIST_BIT);
   glListBase(200);
   glPopAttrib();
-  glGetIntegerv(GL_LIST_BASE, v);
-  expect(v[0] == 3, "glPopAttrib(GL_LIST_BIT) restores the list base");
+  expect(integer(GL_LIST_BASE) == 3, "glPopAttrib(GL_LIST_BIT) restores the list base");
   glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glEnable(GL_CULL_FACE);
   glFrontFace(GL_CW);
   glPopAttrib();
-  glGetIntegerv(GL_BLEND_SRC, v);
-  glGetIntegerv(GL_BLEND_DST, v + 1);
-  glGetIntegerv(GL_FRONT_FACE, v + 2);
-  expect(!glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CULL_FACE) && v[0] == GL_ONE && v[1] == GL_ZERO && v[2] == GL_CCW,
+  expect(!glIsEnabled(GL_BLEND) && !glIsEnabled(GL_CULL_FACE) && integer(GL_BLEND_SRC) == GL_ONE &&
+             integer(GL_BLEND_DST) == GL_ZERO && integer(GL_FRONT_FACE) == GL_CCW,
          "glPopAttrib restores enables, blending and winding");
   glLoadIdentity();
   glTranslatef(1, 2, 3);
@@ -731,9 +708,7 @@ void drawState() {
   expect(!glIsList(lists), "glDeleteLists frees them");
   GLboolean doubleBuffered = GL_FALSE;
   glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-  GLint depthBits = 0;
-  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-  expect(depthBits >= 16, "GL_DEPTH_BITS >= 16");
+  expect(integer(GL_DEPTH_BITS) >= 16, "GL_DEPTH_BITS >= 16");
   // What GLU made of a 50 x 30 picture, and the proxy it asked.
   glEnable(GL_TEXTURE_2D);
   makeTexture(50, 30, 0);
