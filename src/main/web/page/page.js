@@ -63,6 +63,11 @@
         console.error(line);
         if (config.ksRun) config.ksRun.stderr.push(line);
       },
+      // The show's end: main's own report (ksExit), or the runtime's exit (an exit from
+      // inside the show, or a main that never waited).
+      ksExit(code) {
+        if (config.ksRun) finish(config.ksRun, code);
+      },
       onExit(code) {
         if (config.ksRun) finish(config.ksRun, code);
       },
