@@ -11,18 +11,27 @@ const { check, audioProbe } = require('./driver');
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// How far the position may be behind the played time at the quickest paint, per engine (the
+// frame's own time, and how stale the browser's output timestamp is): measured up to 80 ms in
+// Chromium, 1 ms in Firefox, 25 to 125 ms in WebKit (its stamp is the context's time, carried
+// on by no clock between device buffers).
+const SLACK_MS = { chromium: 100, firefox: 100, webkit: 250 };
+
 check('sound', async (t) => {
   const browser = await t.browser({ sound: true });
   const page = await t.open(browser, '', { before: audioProbe });
   await t.start(page);
-  await t.until(page, () => window.ksProbe.paints().filter(([ms]) => ms >= 500).length >= 20, 60,
-                '20 frames were not drawn past 0.5 s');
+  await t.until(page, () => window.ksProbe.paints().filter(([ms]) => ms >= 500).length >= 60, 60,
+                '60 frames were not drawn past 0.5 s');
   const probe = () => page.evaluate(() => window.ksProbe());
   const p = await probe();
   t.expect(p.firstStart !== undefined, `no sound was scheduled on the page's context (${JSON.stringify(p)})`);
-  t.log(`context ${p.state}, peak level ${p.peak.toFixed(3)}`);
+  const streams = t.soundStreams();
+  t.log(`context ${p.state}, peak level ${p.peak.toFixed(3)}; the sound server plays ${streams} stream(s)`);
+  t.expect(streams > 0, 'the browser plays nothing into the sound server');
   t.expect(p.peak > 0.01, 'nothing reaches the speakers while the show plays');
-  t.expect(t.inStep(await page.evaluate(() => window.ksProbe.paints()), p.firstStart, 0), 'the show does not follow the sound');
+  t.expect(t.inStep(await page.evaluate(() => window.ksProbe.paints()), p.firstStart, 0, SLACK_MS[t.engine]),
+           'the show does not follow the sound');
 
   // The sound stalls: so does the show.
   await page.evaluate(() => window.ksProbe.context().suspend());
@@ -30,14 +39,14 @@ check('sound', async (t) => {
   await sleep(1500);
   const still = await probe();
   await page.evaluate(() => window.ksProbe.context().resume());
-  await sleep(1000);
+  const resumed = Date.now();
+  await t.until(page, (ms) => window.ks.musicMs - ms >= 600, 5, 'the show\'s clock did not go on with the sound', still.musicMs);
   const after = await probe();
   const playedMs = (held.playing - p.firstStart) * 1000;
   t.log(`suspended 1.5 s after ${playedMs.toFixed(0)} ms played: musicMs ${held.musicMs} -> ${still.musicMs} ` +
-        `(frames ${held.frames} -> ${still.frames}); resumed: ${after.musicMs} 1 s later`);
+        `(frames ${held.frames} -> ${still.frames}); resumed: ${after.musicMs} ${Date.now() - resumed} ms later`);
   t.expect(still.musicMs <= playedMs + 30, 'the show\'s clock ran on while the sound stood still');
   t.expect(still.frames > held.frames, 'the show stopped drawing while the sound stood still');
-  t.expect(after.musicMs - still.musicMs >= 600, 'the show\'s clock did not go on with the sound');
 
   // Escape: the end, and silence.
   await page.keyboard.press('Escape');
