@@ -205,9 +205,10 @@ class Check {
   }
 
   // Opens the page with the URL parameters `query` ("?from=150") on a new tab. `before` is a
-  // function run in the page before any of its scripts (with `beforeArg`). page.lines: what
+  // function run in the page before any of its scripts (with `beforeArg`); `network`, in
+  // Chromium, the link it is fetched over (bytes a second down and up, latency in ms). page.lines: what
   // the recorder has collected so far (refreshed by `until` and at the page's close).
-  async open(browser, query = '', { base, before, beforeArg } = {}) {
+  async open(browser, query = '', { base, before, beforeArg, network } = {}) {
     base = base || this.base || (this.base = await this.serve());
     const n = this.scripts.push(before ? `(${before})(${JSON.stringify(beforeArg === undefined ? null : beforeArg)});` : '') - 1;
     const page = await browser.newPage();
@@ -218,6 +219,7 @@ class Check {
     const close = page.close.bind(page);
     page.close = async () => { await this.heard(page); page.ksClosed = true; return close(); };
     this.pages.push(page);
+    if (network) await page.emulateNetworkConditions(network);  // Chromium's: { download, upload, latency }
     await page.goto(`${base}p${n}/${query}`, { waitUntil: 'load' });
     return page;
   }

@@ -34,6 +34,7 @@ ks_web_check(pacing 120)       # 25 frames a second of music at 60 and 144 Hz
 ks_web_check(sound 120)        # the sound clock, a stall, Escape and silence, no Web Audio
 ks_web_check(choices 300)      # panel and URL choices: from, sharp, loop, offset, full screen, touch; 1920x1080 with bars
 ks_web_check(data_errors 120)  # missing and damaged content
+ks_web_check(ready 120)        # the data fetched on the start screen over a 20 Mbit/s link, the click's start
 # Firefox ESR and WebKitGTK: the frames, the sound and Escape, each in an X server of its own.
 foreach(engine firefox webkit)
   ks_web_check(frames 400 ${engine})
