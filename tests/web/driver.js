@@ -206,9 +206,10 @@ class Check {
 
   // Opens the page with the URL parameters `query` ("?from=150") on a new tab. `before` is a
   // function run in the page before any of its scripts (with `beforeArg`); `network`, in
-  // Chromium, the link it is fetched over (bytes a second down and up, latency in ms). page.lines: what
+  // Chromium, the link it is fetched over (bytes a second down and up, latency in ms);
+  // `viewport` another page size, ratio or a touch screen (puppeteer's setViewport). page.lines: what
   // the recorder has collected so far (refreshed by `until` and at the page's close).
-  async open(browser, query = '', { base, before, beforeArg, network } = {}) {
+  async open(browser, query = '', { base, before, beforeArg, network, viewport } = {}) {
     base = base || this.base || (this.base = await this.serve());
     const n = this.scripts.push(before ? `(${before})(${JSON.stringify(beforeArg === undefined ? null : beforeArg)});` : '') - 1;
     const page = await browser.newPage();
@@ -220,6 +221,7 @@ class Check {
     page.close = async () => { await this.heard(page); page.ksClosed = true; return close(); };
     this.pages.push(page);
     if (network) await page.emulateNetworkConditions(network);  // Chromium's: { download, upload, latency }
+    if (viewport) await page.setViewport(viewport);  // puppeteer's (hasTouch: a touch screen)
     await page.goto(`${base}p${n}/${query}`, { waitUntil: 'load' });
     return page;
   }
