@@ -222,7 +222,8 @@ class Check {
     this.pages.push(page);
     if (network) await page.emulateNetworkConditions(network);  // Chromium's: { download, upload, latency }
     if (viewport) await page.setViewport(viewport);  // puppeteer's (hasTouch: a touch screen)
-    await page.goto(`${base}p${n}/${query}`, { waitUntil: 'load' });
+    const url = new URL(base);
+    await page.goto(`${url.origin}/p${n}${url.pathname}${query}`, { waitUntil: 'load' });
     return page;
   }
 
