@@ -290,13 +290,13 @@ class Check {
 
   // The native program's capture frames at music seconds `times` (one virtual-time run), with the
   // clock hall's time of day fixed at 12:34:56; their paths, in the order of `times`. They are
-  // kept under the build's web/native-frames for the same program and times, so that the
-  // engines' checks share one capture.
+  // kept under the build's web/native-frames for the same program, data and times, so that
+  // the engines' checks share one capture.
   nativeFrames(times) {
     const program = path.join(BUILD, 'kelvo-strand');
     this.expect(fs.existsSync(program), `no native program at ${program} (cmake --build build)`);
-    const built = fs.statSync(program);
-    const key = `${times.join('_')}-${built.size}-${Math.round(built.mtimeMs)}`;
+    const [built, data] = [fs.statSync(program), fs.statSync(path.join(BUILD, 'data'))];
+    const key = `${times.join('_')}-${built.size}-${Math.round(built.mtimeMs)}-${Math.round(data.mtimeMs)}`;
     const kept = path.join(BUILD, 'web', 'native-frames', key);
     const list = (dir) => fs.readdirSync(dir).filter((f) => f.endsWith('.png')).sort().map((f) => path.join(dir, f));
     if (fs.existsSync(kept)) return list(kept);
