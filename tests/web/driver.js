@@ -184,11 +184,14 @@ class Check {
       if (ENGINE === 'firefox') {
         need(fs.existsSync(FIREFOX), `${FIREFOX} is not installed (./setup.sh installs firefox-esr)`);
         browser = await puppeteer.launch(Object.assign(common, {
-          browser: 'firefox', executablePath: FIREFOX, headless: false, pipe: false, args: [`--width=${width}`, `--height=${height}`, ...args],
+          browser: 'firefox', executablePath: FIREFOX, headless: false, pipe: false, dumpio: !!process.env.KS_WEB_DUMPIO, args: [`--width=${width}`, `--height=${height}`, ...args],
           env: Object.assign({}, process.env, this.owner, { DISPLAY: await this.display(), MOZ_CRASHREPORTER_DISABLE: '1' }, env),
           extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
                                'media.volume_scale': sound ? '1.0' : '0.0', 'webgl.force-enabled': true,
-                               'full-screen-api.warning.timeout': 0, 'browser.shell.checkDefaultBrowser': false },
+                               'full-screen-api.warning.timeout': 0, 'browser.shell.checkDefaultBrowser': false,
+                               // No slow-script watchdog: its prompt would stop the page for good where a
+                               // busy machine stretches one callback past 10 s (a check judges the timing)
+                               'dom.max_script_run_time': 0 },
         }));
       } else {
         need(fs.existsSync(CHROMIUM), `${CHROMIUM} is not installed (./setup.sh installs chromium)`);
@@ -243,15 +246,17 @@ class Check {
   // Waits up to `seconds` for `predicate` (a function run in the page, with `args`) to hold.
   async until(page, predicate, seconds, what, ...args) {
     const end = Date.now() + seconds * 1000;
+    let error = null;
     for (;;) {
-      const ok = await page.evaluate(predicate, ...args).catch(() => false);
+      const ok = await page.evaluate(predicate, ...args).catch((e) => { error = e; return false; });
       if (ok) return;
-      if (Date.now() > end) break;
+      if (Date.now() > end || (error && /closed|crash/i.test(error.message))) break;  // a page that is gone stays gone
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
     const ks = await this.ks(page).catch(() => null);
     await this.heard(page).catch(() => {});
-    this.fail(`${what} within ${seconds} s (window.ks ${JSON.stringify(ks)}; console:\n  ${page.lines.join('\n  ')})`);
+    const unread = error ? `; the page could not be read: ${error.message}` : '';
+    this.fail(`${what} within ${seconds} s (window.ks ${JSON.stringify(ks)}${unread}; console:\n  ${page.lines.join('\n  ')})`);
   }
 
   // The page's window.ks and state, read at once.
@@ -379,7 +384,12 @@ class Check {
   }
 
   async cleanup() {
-    for (const browser of this.browsers.splice(0)) await browser.close().catch(() => {});
+    // A browser that does not close within 10 s is killed.
+    for (const browser of this.browsers.splice(0)) {
+      const closed = await Promise.race([browser.close().then(() => true, () => false),
+                                         new Promise((resolve) => setTimeout(resolve, 10000, false))]);
+      if (!closed && browser.process && browser.process()) browser.process().kill('SIGKILL');
+    }
     for (const [child, exited] of this.daemons.splice(0).reverse()) {
       child.kill('SIGTERM');
       const late = setTimeout(() => child.kill('SIGKILL'), 3000);
@@ -494,7 +504,7 @@ class WebKitPage {
 // context time a buffer was started at, and records at every paint (each time the page sets
 // window.ks.musicMs) the position beside the context time the device plays then. ksProbe()
 // says, for the latest context: its state, the context time the device plays now (its output
-// timestamp, carried on in real time while it runs), the first start, the peak level of the
+// timestamp, carried on in real time while it runs), the context time rendered, the first start, the peak level of the
 // last 2048 frames that reached the speakers, and the page's musicMs and frames; ksProbe.paints()
 // the recorded [musicMs, context time] pairs.
 function audioProbe() {
@@ -548,7 +558,8 @@ function audioProbe() {
       context.ksTap.getFloatTimeDomainData(samples);
       for (const v of samples) peak = Math.max(peak, Math.abs(v));
     }
-    return { state: context.state, contexts: contexts.length, playing: playing(context), firstStart: context.ksFirstStart,
+    return { state: context.state, contexts: contexts.length, playing: playing(context), rendered: context.currentTime,
+             firstStart: context.ksFirstStart,
              peak, musicMs: ks && ks.musicMs, frames: ks && ks.frames };
   };
   window.ksProbe.context = latest;
