@@ -253,8 +253,9 @@ class Check {
       if (Date.now() > end || (error && /closed|crash/i.test(error.message))) break;  // a page that is gone stays gone
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    const ks = await this.ks(page).catch(() => null);
-    await this.heard(page).catch(() => {});
+    const soon = (promise) => Promise.race([promise, new Promise((resolve, reject) => setTimeout(reject, 5000))]);
+    const ks = await soon(this.ks(page)).catch(() => null);
+    await soon(this.heard(page)).catch(() => {});
     const unread = error ? `; the page could not be read: ${error.message}` : '';
     this.fail(`${what} within ${seconds} s (window.ks ${JSON.stringify(ks)}${unread}; console:\n  ${page.lines.join('\n  ')})`);
   }
