@@ -184,7 +184,7 @@ class Check {
       if (ENGINE === 'firefox') {
         need(fs.existsSync(FIREFOX), `${FIREFOX} is not installed (./setup.sh installs firefox-esr)`);
         browser = await puppeteer.launch(Object.assign(common, {
-          browser: 'firefox', executablePath: FIREFOX, headless: false, pipe: false, dumpio: !!process.env.KS_WEB_DUMPIO, args: [`--width=${width}`, `--height=${height}`, ...args],
+          browser: 'firefox', executablePath: FIREFOX, headless: false, pipe: false, args: [`--width=${width}`, `--height=${height}`, ...args],
           env: Object.assign({}, process.env, this.owner, { DISPLAY: await this.display(), MOZ_CRASHREPORTER_DISABLE: '1' }, env),
           extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
                                'media.volume_scale': sound ? '1.0' : '0.0', 'webgl.force-enabled': true,
@@ -232,12 +232,12 @@ class Check {
 
   // The recorder's lines of `page` into page.lines; a failure for an uncaught exception.
   async heard(page) {
-    if (page.ksClosed) return page.lines.concat(page.reported).filter((line, i, all) => all.indexOf(line) === i);
-    const lines = await page.evaluate(() => (window.ksConsole || []).slice()).catch(() => null);
-    if (lines) page.lines = lines.concat(page.reported);
-    const uncaught = page.lines.filter((line) => line.startsWith('uncaught'));
-    if (uncaught.length && !this.failed) {
-      this.failed = true;
+    if (!page.ksClosed) {
+      const lines = await page.evaluate(() => (window.ksConsole || []).slice()).catch(() => null);
+      if (lines) page.recorded = lines;
+    }
+    page.lines = (page.recorded || []).concat(page.reported);
+    if (page.lines.some((line) => line.startsWith('uncaught'))) {
       this.fail(`the page had an uncaught exception:\n  ${page.lines.join('\n  ')}`);
     }
     return page.lines;
