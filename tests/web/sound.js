@@ -1,5 +1,7 @@
-// The sound clock and the end (autoplay allowed, so the page's AudioContext runs): the music
-// reaches the speakers (an analyser tapped onto the context's destination hears it); the show's
+// The sound clock and the end, in the engine the check runs in (autoplay allowed, so the page's
+// AudioContext runs), played into a PulseAudio null sink of the check's own: the browser plays
+// a stream into it, the music reaches the speakers (an analyser tapped onto the context's
+// destination hears it); the show's
 // position (window.ks.musicMs) is the time the device has played since the first buffer
 // started (at each paint, behind it by no more than the frame's own time) and grows with it;
 // with the context suspended the device plays nothing and the show's clock does not pass what
