@@ -37,8 +37,10 @@ test_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev nasm patch zip unzip
   bzip2 xz-utils wine64 fonts-wine libxrandr2 libxrender1 libxcursor1 libxi6 libxxf86vm1 libxcomposite1
   libxinerama1 libxfixes3 pulseaudio
-  # The web build and its checks: Emscripten, and Chromium to play the page in
-  emscripten chromium
+  # The web build and its checks: Emscripten, and the three engines to play the page in
+  # (Chromium; Firefox ESR; WebKitGTK's MiniBrowser through its WebDriver), a sound server's
+  # tools for the null sink they play into
+  emscripten chromium firefox-esr webkit2gtk-driver pulseaudio-utils
 )
 # Node and npm run the web checks' driver; Debian's only where no node is on PATH already (one
 # of one's own, say in /usr/local, is kept).

@@ -3,7 +3,10 @@
 // as the largest 4:3 rectangle, 1440x1080, with black bars, scaled from 640x480 or drawn
 // sharp at its size (the picture library's detail beyond 640x480), the loop (past the end the
 // show starts again from 0), the audio offset (the clock held back by it against the sound
-// the device plays) and full screen.
+// the device plays) and full screen. On a touch screen (a phone's page, 390x844 at ratio 3) the
+// start screen says how to end without a keyboard (a desktop's does not), a tap starts, a tap
+// on the picture shows the End control for a few seconds and ends nothing, and the control
+// ends the show as Escape does.
 const { check, audioProbe } = require('./driver');
 
 // Detail beyond 640x480 of the picture at about 20 s, 1440x1080 in the window: measured 2.8 and
@@ -41,6 +44,8 @@ check('choices', async (t) => {
   for (const key of ['fullscreen', 'sharp', 'from', 'loop', 'offset']) {
     t.expect(await page.$(`#ks-choice-${key}`), `the set-up panel has no choice "${key}"`);
   }
+  const touchNote = () => getComputedStyle(document.querySelector('.touch-note')).display !== 'none';
+  t.expect(!(await page.evaluate(touchNote)), 'a desktop\'s start screen speaks of touch');
   await page.type('#ks-choice-from', '20');
   await page.click('#ks-start');
   const scaled = await picture(page, 'panel from 20');
@@ -82,4 +87,24 @@ check('choices', async (t) => {
   t.expect(t.inStep(await page.evaluate(() => window.ksProbe.paints()), probe.firstStart, 400, 250),
            'the clock is not held back by the 400 ms offset');
   await escape(page, 'offset');
+
+  // A touch screen.
+  page = await t.open(browser, '', { viewport: { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true } });
+  await page.waitForSelector('#ks-choice-from', { timeout: 20000 });
+  t.expect(await page.evaluate(touchNote), 'the start screen does not say how to end on a touch screen');
+  await screenshot(page, 'phone start.png');
+  await page.tap('#ks-start');
+  await t.until(page, () => window.ks.state === 'playing', 60, 'touch: a tap did not start the show');
+  const control = () => !document.querySelector('#ks-controls').hidden;
+  t.expect(await page.evaluate(control), 'touch: the End control is not shown at the start');
+  await t.until(page, (c) => !eval(c)(), 10, 'touch: the End control did not hide by itself', `(${control})`);
+  await page.tap('#ks-canvas');
+  await t.until(page, (c) => eval(c)(), 5, 'touch: a tap on the picture did not show the End control', `(${control})`);
+  await screenshot(page, 'phone playing.png');
+  t.expect((await t.ks(page)).state === 'playing', 'touch: a tap on the picture ended the show');
+  await page.tap('#ks-end');
+  await t.until(page, () => window.ks.state === 'ended', 10, 'touch: the End control did not end the show');
+  const end = await t.ks(page);
+  t.log(`touch: ended by the control with status ${end.exitStatus}`);
+  t.expect(end.exitStatus === 0, `touch: the show ended with status ${end.exitStatus}`);
 });

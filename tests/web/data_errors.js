@@ -14,7 +14,7 @@ async function answerBox(t, page, label) {
                 `${label}: no message box`);
   const box = await page.evaluate(() => document.querySelector('#ks-box').open &&
     { caption: document.querySelector('.ks-box-caption').textContent, text: document.querySelector('.ks-box-text').textContent });
-  t.expect(box, `${label}: the run ended without a box (console:\n  ${page.lines.join('\n  ')})`);
+  t.expect(box, `${label}: the run ended without a box (console:\n  ${(await t.heard(page)).join('\n  ')})`);
   await page.evaluate(() => {
     window.ksBoxClosed = false;
     document.querySelector('#ks-box').addEventListener('close', () => { window.ksBoxClosed = true; }, { once: true });
@@ -31,7 +31,7 @@ async function ended(t, page, label) {
   const text = await page.evaluate(() => document.querySelector('#ks-ended-text').textContent);
   t.log(`${label}: status ${ks.exitStatus}; the page says "${text}"`);
   t.expect(ks.exitStatus === 1, `${label}: status ${ks.exitStatus}, wanted 1`);
-  return page.lines.join('\n');
+  return (await t.heard(page)).join('\n');
 }
 
 const DATA_ERROR = { caption: 'ERROR!!!', text: 'Error!!!\nData is not complite!' };

@@ -35,6 +35,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* ksOptionsJson() {
   return json.c_str();
 }
 
+// The run's end with its status, said to the page (its ksExit hook).
+EM_JS(void, ksReportExit, (int status), {
+  if (Module['ksExit']) Module['ksExit'](status);
+});
+
 namespace {
 int refuse(const std::string& why) {
   std::fprintf(stderr, "kelvo-strand: %s\n", why.c_str());
@@ -117,6 +122,11 @@ int main(int argc, char** argv) {
     benchPrintReport();
   }
   // After Asyncify has unwound main once (the first wait for a frame), its return value no
-  // longer reaches the runtime: the exit says the status to the page (onExit).
-  std::exit(status);
+  // longer reaches the runtime, and the runtime's exit would unwind by a throw from the
+  // promise callback that woke main: an uncaught rejection, which some browsers report even
+  // when the page handles it. So the status goes to the page's hook and main returns.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  ksReportExit(status);
+  return status;
 }

@@ -1,6 +1,7 @@
-// The page around the show: the set-up panel built from the show's table of options, the start
-// (sound and full screen need the viewer's gesture), the data files fetched into the module's
-// file system, the run, its message boxes, and the end with "Play again".
+// The page around the show: the set-up panel built from the show's table of options, the data
+// files fetched while it shows (into the module's file system at the start), the start (sound
+// and full screen need the viewer's gesture), the run, its message boxes, the control that
+// ends it without a keyboard, and the end with "Play again".
 // State for the viewer and for checks: document.body.dataset.state and window.ks; a virtual-time
 // run leaves window.ksCaptured (chosen frames) or window.ksBench (the benchmark's report).
 'use strict';
@@ -63,6 +64,11 @@
         console.error(line);
         if (config.ksRun) config.ksRun.stderr.push(line);
       },
+      // The show's end: main's own report (ksExit), or the runtime's exit (an exit from
+      // inside the show, or a main that never waited).
+      ksExit(code) {
+        if (config.ksRun) finish(config.ksRun, code);
+      },
       onExit(code) {
         if (config.ksRun) finish(config.ksRun, code);
       },
@@ -78,6 +84,7 @@
         if (playing && ks.state === 'loading') {
           setState('playing');
           $('#ks-loading').textContent = '';
+          if (touchScreen) showControl(true);
         }
       },
       ksMessageBox(caption, text) {
@@ -186,7 +193,56 @@
 
   // --- Data ------------------------------------------------------------------------------
 
-  // The site's data/files.txt names the files, one a line; each is fetched once per page.
+  // The show's files, fetched once per page while the start screen shows: those that the
+  // site's data/files.txt names (one a line) into data/, and the font's faces into fonts/ (the
+  // show's lettering would fetch its face at start-up otherwise). The progress is counted in
+  // bytes (window.ks.data: bytes received, total of the sizes announced so far, ready).
+  const FONT_FACES = ['Regular', 'Bold', 'Italic', 'BoldItalic'].map((face) => 'fonts/LiberationSerif-' + face + '.ttf');
+  const progress = (ks.data = { bytes: 0, total: 0, files: 0, ready: false });
+
+  function megabytes(bytes) {
+    return (bytes / 1e6).toFixed(1) + ' MB';
+  }
+
+  function showProgress() {
+    const text = progress.ready ? 'Ready: ' + megabytes(progress.bytes) + ' fetched'
+      : 'Fetching the show: ' + megabytes(progress.bytes) + ' of ' + megabytes(progress.total);
+    $('#ks-progress').textContent = text;
+    if (ks.state === 'loading' && !progress.ready) $('#ks-loading').textContent = text;
+  }
+
+  // One file's bytes, counted as they arrive; null (and a console line) where it cannot be had:
+  // a missing data file is left missing, and the show says so in its own way.
+  async function fetchFile(file) {
+    try {
+      const response = await fetch(file);
+      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+      const announced = Number(response.headers.get('Content-Length')) || 0;
+      progress.total += announced;
+      const parts = [];
+      let length = 0;
+      const reader = response.body.getReader();
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        parts.push(value);
+        length += value.length;
+        progress.bytes += value.length;
+        showProgress();
+      }
+      progress.total += length - announced;
+      const bytes = new Uint8Array(length);
+      let at = 0;
+      for (const part of parts) { bytes.set(part, at); at += part.length; }
+      return { name: file, bytes };
+    } catch (error) {
+      console.error('kelvo-strand: ' + file + ' could not be fetched (' + error.message + ')');
+      return null;
+    } finally {
+      progress.files += 1;
+    }
+  }
+
   function fetchData() {
     if (!dataFiles) {
       dataFiles = fetch('data/files.txt')
@@ -196,38 +252,35 @@
         })
         .then((text) => {
           const names = text.split('\n').map((line) => line.trim()).filter((line) => line && !line.startsWith('#'));
-          let done = 0;
-          return Promise.all(names.map((name) =>
-            fetch('data/' + name)
-              .then((response) => {
-                if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-                return response.arrayBuffer();
-              })
-              .then((buffer) => ({ name, bytes: new Uint8Array(buffer) }))
-              // A missing file is left missing: the show says so in its own way.
-              .catch((error) => {
-                console.error('kelvo-strand: data/' + name + ' could not be fetched (' + error.message + ')');
-                return null;
-              })
-              .finally(() => {
-                done += 1;
-                if (ks.state === 'loading') $('#ks-loading').textContent = 'Loading ' + done + ' of ' + names.length + ' files';
-              })));
+          return Promise.all(names.map((name) => 'data/' + name).concat(FONT_FACES).map(fetchFile));
         })
-        .then((files) => files.filter(Boolean));
-      dataFiles.catch(() => { dataFiles = null; });  // a failed list may be tried again
+        .then((files) => {
+          progress.ready = true;
+          progress.readyAt = performance.now();
+          showProgress();
+          return files.filter(Boolean);
+        });
+      dataFiles.catch((error) => {
+        dataFiles = null;  // a failed list may be tried again, at the start
+        $('#ks-progress').textContent = 'The show\'s data could not be fetched yet (' + error.message + ')';
+      });
     }
     return dataFiles;
   }
 
+  // The files into the module's file system, under their paths on the site (data/, fonts/).
   function putData(module, files) {
     const fs = module.FS;
-    if (fs) {
-      try { fs.mkdir('/data'); } catch (error) { /* already there */ }
-      for (const file of files) fs.writeFile('/data/' + file.name, file.bytes);
-    } else {
-      module.FS_createPath('/', 'data', true, true);
-      for (const file of files) module.FS_createDataFile('/data', file.name, file.bytes, true, false, false);
+    for (const file of files) {
+      const slash = file.name.lastIndexOf('/');
+      const [folder, name] = [file.name.slice(0, slash), file.name.slice(slash + 1)];
+      if (fs) {
+        try { fs.mkdir('/' + folder); } catch (error) { /* already there */ }
+        fs.writeFile('/' + file.name, file.bytes);
+      } else {
+        module.FS_createPath('/', folder, true, true);
+        module.FS_createDataFile('/' + folder, name, file.bytes, true, false, false);
+      }
     }
   }
 
@@ -250,14 +303,17 @@
     $('#ks-ended').hidden = true;
     setState('loading');
     $('#ks-loading').textContent = 'Loading…';
+    showProgress();
 
-    // Inside the gesture: the sound's context and the full screen. Virtual-time runs play no sound.
+    // Inside the gesture: the sound's context running and the full screen. Virtual-time runs
+    // play no sound.
     if (!virtualRun) {
-      try {
-        state.audioContext = new AudioContext();
-        if (state.audioContext.state !== 'running') state.audioContext.resume().catch(() => {});
-      } catch (error) {
-        console.error('kelvo-strand: no Web Audio in this browser, the show plays silently (' + error.message + ')');
+      const context = takeAudioContext();
+      if (context instanceof Error) {
+        console.error('kelvo-strand: no Web Audio in this browser, the show plays silently (' + context.message + ')');
+      } else {
+        state.audioContext = context;
+        if (context.state !== 'running') context.resume().catch(() => {});
       }
     }
     const fullscreen = (choices || readChoices()).fullscreen ? enterFullscreen(gesture) : Promise.resolve();
@@ -285,6 +341,23 @@
     }
   }
 
+  // The sound's context for the first run is made while the start screen shows (making one
+  // takes a browser up to a few hundred milliseconds) and resumed in the viewer's gesture;
+  // later runs make theirs at their start. An Error where the browser gives none.
+  let preparedAudio = null;
+
+  function prepareAudio() {
+    if (virtualRun || preparedAudio) return;
+    try { preparedAudio = new AudioContext(); } catch (error) { preparedAudio = error; }
+  }
+
+  function takeAudioContext() {
+    prepareAudio();
+    const context = preparedAudio;
+    preparedAudio = null;
+    return context;
+  }
+
   // The show's exit (its status), or a failure of the page (a reason of its own).
   function finish(state, code, reason) {
     if (state.over) return;
@@ -301,6 +374,7 @@
     if (ks.audio === 'running') ks.audio = 'stopped';
     if (state.audioContext) state.audioContext.close().catch(() => {});
     if ($('#ks-box').open) $('#ks-box').close();
+    showControl(false);
     // Looping plays the whole show again from its beginning, unless a person ended it.
     const endedByUser = module && module.ksEndedByUser;
     if (state.choices && state.choices.loop && !virtualRun && code === 0 && !endedByUser) {
@@ -356,6 +430,29 @@
       run.module.ksPressEscape();
   });
 
+  // --- Ending without a keyboard ------------------------------------------------------------
+
+  // A touch screen has no Escape: a tap on the picture shows, for a few seconds, a control that
+  // ends the show as Escape does (leaving full screen does too). On a touch screen it shows by
+  // itself at the first frame, with its hint.
+  const CONTROL_SECONDS = 4;
+  const touchScreen = navigator.maxTouchPoints > 0 || matchMedia('(pointer: coarse)').matches;
+  document.body.dataset.touch = touchScreen ? 'yes' : 'no';
+  let controlTimer = 0;
+
+  function showControl(show) {
+    clearTimeout(controlTimer);
+    $('#ks-controls').hidden = !show;
+    if (show) controlTimer = setTimeout(() => showControl(false), CONTROL_SECONDS * 1000);
+  }
+
+  $('#ks-stage').addEventListener('pointerdown', (event) => {
+    if (ks.state === 'playing' && !event.target.closest('#ks-controls')) showControl(true);
+  });
+  $('#ks-end').addEventListener('click', () => {
+    if (ks.state === 'playing' && run && !run.over && run.module && run.module.ksPressEscape) run.module.ksPressEscape();
+  });
+
   function showBox(caption, text) {
     const box = $('#ks-box');
     box.querySelector('.ks-box-caption').textContent = caption;
@@ -397,6 +494,8 @@
   });
 
   nextModule = createModule();
+  fetchData().catch(() => {});  // while the start screen shows
+  prepareAudio();
   nextModule
     .then((module) => {
       if (!options) {
