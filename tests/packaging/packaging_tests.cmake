@@ -20,5 +20,7 @@ set_tests_properties(packaging.windows_resources PROPERTIES FIXTURES_REQUIRED ks
 add_test(NAME packaging.release
   COMMAND ${ks_guard} 1800 ${ks_packaging_tests}/release.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/windows
   ${CMAKE_BINARY_DIR}/web)
+# It takes the web checks' lock: its page is built with Emscripten while no web check builds
+# with it too (the WebGL cases) or measures real time.
 set_tests_properties(packaging.release PROPERTIES FIXTURES_REQUIRED "ks_windows_build;ks_web_build" TIMEOUT 1830
-  LABELS "e2e;long;windows" COST 800)
+  LABELS "e2e;long;windows" COST 800 RESOURCE_LOCK ks_chromium)

@@ -23,7 +23,7 @@ ln -s "$windeps" "$WORK/windows/deps"
 mkdir -p "$WORK/web"
 [ ! -d "$webdeps" ] || ln -s "$webdeps" "$WORK/web/deps"
 (cd "$WORK/clone" && nice tools/release.sh "$version" --windows-build-dir "$WORK/windows" --web-build-dir "$WORK/web" >"$WORK/release.log" 2>&1) ||
-  { tail -40 "$WORK/release.log" >&2; fail "tools/release.sh failed"; }
+  { grep -v '^\[' "$WORK/release.log" | tail -60 >&2; fail "tools/release.sh failed"; }  # its messages, not the builds' progress
 dist=$WORK/clone/dist
 errors=$(grep '^E:' "$WORK/release.log") && fail "the release succeeded with error lines: $errors"
 
