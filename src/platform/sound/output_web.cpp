@@ -10,12 +10,16 @@
 // leave; a context that is closed or interrupted as a lost device; the end of the sound at once
 // when the stream is stopped for good (the run's exit, or the page's end: document state
 // "ended", Module.ksAudioStop()), with window.ks.audio "running" while it plays, "stopped" after.
-// Does not support: a context that does not run within a second of opening (the browser
-// allows no sound without a gesture: open fails with the reason), pausing, other formats.
+// A run that the page makes ahead of the viewer's start (Module.ksHoldStart) opens on the
+// context before the gesture has resumed it: the second it gets to run counts from the start.
+// Does not support: a context that does not run within a second of opening, or of the start
+// of a held run (the browser allows no sound without a gesture: open fails with the reason,
+// and a held run's output counts as lost, so the show plays silently), pausing, other formats.
 // Depends on Emscripten (EM_JS; emscripten_sleep, which needs Asyncify) and Web Audio.
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -29,6 +33,7 @@ int g_rate = 44100;
 bool g_started = false;
 int g_locked = 0;  // the stream's lock: nothing is filled while it is held
 bool g_lost = false;
+bool g_runsChecked = false;  // the context was seen running (or was found not to run)
 int16_t g_chunk[kChunkFrames * 2];
 }  // namespace
 
@@ -168,6 +173,8 @@ EM_JS(double, ksWebAudioHeard, (), {
   return out.heard;
 });
 
+EM_JS(int, ksWebAudioHeldStart, (), { return Module["ksHoldStart"] ? 1 : 0; });
+
 EM_JS(int, ksWebAudioLost, (), {
   var out = Module["ksAudioOut"];
   if (!out) return 0;
@@ -197,18 +204,29 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ksWebAudioPump() {
 }
 
 namespace {
+const char kDoesNotRun[] = "the page's AudioContext does not run (the browser starts no sound without a gesture)";
+
+// A context resumed in the Start gesture runs within a moment; without one it waits for a gesture.
+bool runsWithinASecond() {
+  for (int waited = 0; ksWebAudioRunning() == 0 && waited < 1000; waited += 50) emscripten_sleep(50);
+  return ksWebAudioRunning() == 1;
+}
+
 bool webOpen(int rate, AudioFill fill, std::string* why) {
+  if (g_runsChecked && g_lost) {
+    *why = kDoesNotRun;  // a held run's context that did not run at its start
+    return false;
+  }
   switch (ksWebAudioOpen(rate)) {
     case 1: *why = "the page made no AudioContext"; return false;
     case 2: *why = "the page's AudioContext is closed"; return false;
     case 3: *why = "this browser has no Web Audio"; return false;
     default: break;
   }
-  // A context made in the Start gesture runs within a moment; without one it waits for a gesture.
-  for (int waited = 0; ksWebAudioRunning() == 0 && waited < 1000; waited += 50) emscripten_sleep(50);
-  if (ksWebAudioRunning() != 1) {
+  g_runsChecked = !ksWebAudioHeldStart();
+  if (g_runsChecked && !runsWithinASecond()) {
     ksWebAudioClose();
-    *why = "the page's AudioContext does not run (the browser starts no sound without a gesture)";
+    *why = kDoesNotRun;
     return false;
   }
   g_fill = fill;
@@ -221,7 +239,15 @@ bool webOpen(int rate, AudioFill fill, std::string* why) {
 void stopAtExit() { ksWebAudioStopAtExit(); }
 
 void webStart() {
-  if (g_started) return;
+  if (g_started || g_lost) return;
+  if (!g_runsChecked) {
+    g_runsChecked = true;
+    if (!runsWithinASecond()) {
+      std::fprintf(stderr, "Web Audio output: %s\n", kDoesNotRun);
+      g_lost = true;  // the stream moves to the silent output
+      return;
+    }
+  }
   ksWebAudioStart();
   g_started = true;
   std::atexit(stopAtExit);  // where the runtime exits; the page's end is seen by the timer

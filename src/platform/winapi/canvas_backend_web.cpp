@@ -7,7 +7,9 @@
 // the first animation frame on or after each step whatever the display's refresh (ticks merge,
 // never pile up), and waiting yields to the browser until its next animation frame (Asyncify).
 // A live start part-way runs the frames before it against virtual time with nothing
-// rasterised, as on Linux. With virtual time every frame follows the last at once: the chosen
+// rasterised, as on Linux. A live run that the page makes ahead of the viewer's start
+// (Module.ksHoldStart) loads everything, then waits before its first frame with its music held
+// at its start until the page lets it go. With virtual time every frame follows the last at once: the chosen
 // frames (`at`) are read back and handed to the page as PNG, the others fast-forwarded; a
 // benchmark draws them all, waiting at each swap until the GPU has drawn the frame (one pixel
 // read back); the paint's time less that wait is reported as its CPU time. Every 100 ms of
@@ -17,10 +19,11 @@
 // the cursor; message boxes as the page's dialog, answered before the call returns; the
 // loading picture shown at once (gdi_bitmap_web.cpp asks for canvasPresentNow).
 // Hooks on the module object: the page may define ksPainted(frames, musicMs, playing) (after
-// every paint, with the music position the show read) and ksMessageBox(caption, text, isError)
-// (a promise, resolved when answered); the backend defines ksPressEscape() (an Escape from the
-// page) and ksDetach() (its key listener removed), sets ksEndedByUser, and fills
-// ksCapturedFrames with {seconds, frame, width, height, png}.
+// every paint, with the music position the show read), ksMessageBox(caption, text, isError)
+// (a promise, resolved when answered) and ksHeld() (a held run waits for its go); the backend
+// defines ksGo(go) (a held run goes on, or ends at once without a frame), ksPressEscape() (an
+// Escape from the page) and ksDetach() (its key listener removed), sets ksEndedByUser, and
+// fills ksCapturedFrames with {seconds, frame, width, height, png}.
 // Does not support: input but Escape, display modes (full screen is the page's, through the
 // Fullscreen API), several windows, a picture resized after the window is made.
 // Depends on Emscripten's html5.h (WebGL context) and Asyncify, the GL stand-in's picture,
@@ -54,6 +57,7 @@ bool g_endedByUser = false;
 int g_frames = 0;
 double g_lastYieldAt = 0.0;
 bool g_discarding = false;
+bool g_startHeld = false;  // made ahead of the viewer's start: waits for the page's go
 
 // Live start part-way: until the frame at the start time the clock is virtual and nothing is drawn.
 bool g_fastForward = false;
@@ -123,6 +127,15 @@ EM_JS(void, ksShowCursor, (int visible), {
 
 EM_JS(void, ksReportPaint, (int frames, int musicMs, int playing), {
   if (Module["ksPainted"]) Module["ksPainted"](frames, musicMs, !!playing);
+});
+
+EM_JS(int, ksPageHoldsStart, (), { return Module["ksHoldStart"] ? 1 : 0; });
+
+// Tells the page that the run waits, and waits for its go: 1 to go on, 0 to end.
+EM_ASYNC_JS(int, ksAwaitGo, (), {
+  var go = new Promise(function(resolve) { Module["ksGo"] = function(on) { Module["ksGo"] = null; resolve(on ? 1 : 0); }; });
+  if (Module["ksHeld"]) Module["ksHeld"]();
+  return await go;
 });
 
 // Waits for the browser's next animation frame.
@@ -231,6 +244,16 @@ void canvasWait(uint64_t untilMs) {
 }
 
 void canvasPumpEvents(HWND hwnd) {
+  // The message loop's first turn, before the first frame: a held run waits for its go here.
+  if (g_startHeld) {
+    g_startHeld = false;
+    if (!ksAwaitGo()) {
+      PostQuitMessage(0);
+      return;
+    }
+    if (g_windowExists) ksKeysAttach();
+    if (!g_fastForward) virtualTimeReleaseLive();
+  }
   for (int count = ksTakeEscapes(); count > 0; --count) {
     platformPostMessage(hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
     g_endedByUser = true;
@@ -250,7 +273,7 @@ bool canvasCreateWindow(int, int, int width, int height, const char*, std::strin
   g_windowExists = true;
   g_windowWidth = width;
   g_windowHeight = height;
-  ksKeysAttach();
+  if (!g_startHeld) ksKeysAttach();  // a held run's keys are the start screen's until its go
   return true;
 }
 
@@ -422,10 +445,9 @@ void canvasBackendConfigure(const CanvasOptions& options) {
   }
   std::sort(g_chosenMs.begin(), g_chosenMs.end());
   g_chosenMs.erase(std::unique(g_chosenMs.begin(), g_chosenMs.end()), g_chosenMs.end());
-  if (!options.virtualTime && options.fromSeconds > 0.0) {
-    g_fastForward = true;
-    virtualTimeHoldLive();
-  }
+  g_startHeld = !options.virtualTime && ksPageHoldsStart();
+  g_fastForward = !options.virtualTime && options.fromSeconds > 0.0;
+  if (g_startHeld || g_fastForward) virtualTimeHoldLive();
 }
 
 bool canvasBackendEndedByUser() { return g_endedByUser; }

@@ -1,7 +1,8 @@
 // The page around the show: the set-up panel built from the show's table of options, the data
 // files fetched while it shows (into the module's file system at the start), the start (sound
 // and full screen need the viewer's gesture), the run, its message boxes, the control that
-// ends it without a keyboard, and the end with "Play again".
+// ends it without a keyboard, and the end with "Play again". The next live run is made ahead of
+// the viewer's start, so that Start only lets it go.
 // State for the viewer and for checks: document.body.dataset.state and window.ks; a virtual-time
 // run leaves window.ksCaptured (chosen frames) or window.ksBench (the benchmark's report).
 'use strict';
@@ -9,7 +10,7 @@
 (function () {
   const $ = (selector) => document.querySelector(selector);
   const params = new URLSearchParams(location.search);
-  const ks = (window.ks = { state: 'start', frames: 0, musicMs: 0, exitStatus: null, audio: 'none' });
+  const ks = (window.ks = { state: 'start', frames: 0, musicMs: 0, exitStatus: null, audio: 'none', prepared: false });
 
   // Keys that the page handles itself rather than passing them to the show.
   const PAGE_KEYS = new Set(['fullscreen', 'loop']);
@@ -94,7 +95,9 @@
           const lines = (caption + ': ' + text).split('\n');
           for (const line of lines) state.boxLines.add(line);
         }
-        return showBox(caption, text);
+        // A run made ahead of its start shows its box once the viewer has started it.
+        const shown = state && state.go ? state.go : Promise.resolve();
+        return shown.then(() => (state && state.dropped ? undefined : showBox(caption, text)));
       },
     };
     return createKelvoStrand(config);
@@ -286,13 +289,89 @@
 
   // --- Running ---------------------------------------------------------------------------
 
+  // A live run is made ahead of the viewer's start where it can be: its module, started with
+  // the panel's choices while the start screen shows, loads everything and waits before its
+  // first frame with its music held (the backend's ksHoldStart), so that Start only lets it
+  // go. Choices changed meanwhile make it again. A sharp picture takes the canvas's size at the
+  // start, and a virtual-time run plays no sound, so those are made at their start.
+  let prepared = null;      // the run made ahead of the start, until it starts or is dropped
+
+  function preparable(choices) {
+    return !virtualRun && !choices.sharp;
+  }
+
+  function sameRun(choices, other) {
+    return argvFor(choices).join('\n') === argvFor(other).join('\n');
+  }
+
+  // The module started on the run's choices, its files in place; held, it waits for ksGo.
+  function launch(state, module, files, held) {
+    module.ksRun = state;
+    state.module = module;
+    module.ksAudioContext = state.audioContext;
+    module.ksHoldStart = held;
+    if (held) {
+      module.ksHeld = () => {
+        if (state.dropped) return module.ksGo(false);
+        if (prepared === state) ks.prepared = 'held';
+        state.onReady();
+      };
+    }
+    putData(module, files);
+    const argv = argvFor(state.choices);
+    console.log('kelvo-strand: ' + (held ? 'making the run ahead of its start' : 'starting') + ' with ' +
+                (argv.length ? argv.join(' ') : 'no options'));
+    module.callMain(argv);
+  }
+
+  async function prepare() {
+    if (prepared || (run && !run.over) || !options) return;
+    const choices = readChoices();
+    if (!preparable(choices)) return;
+    const state = newRunState(choices);
+    state.waiting = true;
+    state.ready = new Promise((resolve) => { state.onReady = resolve; });  // held, or over
+    state.go = new Promise((resolve) => { state.onGo = resolve; });        // started, or dropped
+    state.audioContext = takeAudioContext();
+    prepared = state;
+    ks.prepared = 'loading';
+    try {
+      const [module, files] = await Promise.all([nextModule, fetchData()]);
+      if (!state.dropped) launch(state, module, files, true);
+    } catch (error) {
+      if (prepared === state) [prepared, ks.prepared] = [null, false];  // a start makes its run afresh and says why
+      state.failed = error;
+      state.onReady();
+    }
+  }
+
+  // The run made ahead ends without a frame; its sound's context serves the next one.
+  function dropPrepared() {
+    const state = prepared;
+    prepared = null;
+    ks.prepared = false;
+    if (!state) return;
+    state.dropped = true;
+    state.waiting = false;
+    if (state.audioContext && !preparedAudio) preparedAudio = state.audioContext;
+    else if (state.audioContext) state.audioContext.close().catch(() => {});
+    state.audioContext = null;
+    state.onGo();
+    if (state.module && state.module.ksGo) state.module.ksGo(false);
+    freshInstance();
+  }
+
   async function start(gesture, choices) {
     if (run && !run.over) return;
     if (!options) {
       // Started before the module was ready (autostart, or a quick click): the URL's choices.
       status('Waiting for the show to load…');
     }
-    const state = newRunState(choices || null);
+    if (prepared && !(choices && preparable(choices) && sameRun(choices, prepared.choices))) dropPrepared();
+    const state = prepared || newRunState(choices || null);
+    prepared = null;
+    ks.prepared = false;
+    state.waiting = false;
     run = state;
     ks.frames = 0;
     ks.musicMs = 0;
@@ -307,43 +386,43 @@
 
     // Inside the gesture: the sound's context running and the full screen. Virtual-time runs
     // play no sound.
-    if (!virtualRun) {
-      const context = takeAudioContext();
-      if (context instanceof Error) {
-        console.error('kelvo-strand: no Web Audio in this browser, the show plays silently (' + context.message + ')');
-      } else {
-        state.audioContext = context;
-        if (context.state !== 'running') context.resume().catch(() => {});
-      }
-    }
+    if (!virtualRun && state.audioContext === null) state.audioContext = takeAudioContext();
+    if (state.audioContext && state.audioContext.state !== 'running') state.audioContext.resume().catch(() => {});
     const fullscreen = (choices || readChoices()).fullscreen ? enterFullscreen(gesture) : Promise.resolve();
 
     try {
+      if (state.go) {
+        await fullscreen;
+        state.onGo();  // a box it holds shows now
+        await state.ready;
+        if (state.failed) throw state.failed;
+        if (state.early) return finish(state, ...state.early);
+        if (state.over) return;
+        status('');
+        $('#ks-loading').textContent = '';  // the show's own loading picture from here on
+        console.log('kelvo-strand: starting with ' + (argvFor(state.choices).join(' ') || 'no options'));
+        state.module.ksGo(true);
+        return;
+      }
       const module = await nextModule;
-      module.ksRun = state;
-      state.module = module;
       if (!options) {
         options = readOptions(module);
         buildChoices();
       }
       if (!state.choices) state.choices = readChoices();
-      module.ksAudioContext = state.audioContext;
       const [files] = await Promise.all([fetchData(), fullscreen]);
-      putData(module, files);
       status('');
-      $('#ks-loading').textContent = '';  // the show's own loading picture from here on
-      const argv = argvFor(state.choices);
-      console.log('kelvo-strand: starting with ' + (argv.length ? argv.join(' ') : 'no options'));
-      module.callMain(argv);
+      $('#ks-loading').textContent = '';
+      launch(state, module, files, false);
     } catch (error) {
       console.error('kelvo-strand: ' + error.message);
       finish(state, 1, 'The show could not start: ' + error.message);
     }
   }
 
-  // The sound's context for the first run is made while the start screen shows (making one
-  // takes a browser up to a few hundred milliseconds) and resumed in the viewer's gesture;
-  // later runs make theirs at their start. An Error where the browser gives none.
+  // The sound's context for the next run is made while the start screen shows (making one
+  // takes a browser up to a few hundred milliseconds) and resumed in the viewer's gesture.
+  // False where the browser gives none (said on the console): the show plays silently.
   let preparedAudio = null;
 
   function prepareAudio() {
@@ -352,16 +431,26 @@
   }
 
   function takeAudioContext() {
+    if (virtualRun) return false;
     prepareAudio();
     const context = preparedAudio;
     preparedAudio = null;
-    return context;
+    if (!(context instanceof Error)) return context;
+    console.error('kelvo-strand: no Web Audio in this browser, the show plays silently (' + context.message + ')');
+    return false;
   }
 
-  // The show's exit (its status), or a failure of the page (a reason of its own).
+  // The show's exit (its status), or a failure of the page (a reason of its own). A run made
+  // ahead says its end once the viewer has started it.
   function finish(state, code, reason) {
     if (state.over) return;
+    if (state.waiting) {
+      state.early = [code, reason];
+      state.onReady();
+      return;
+    }
     state.over = true;
+    if (state.onReady) state.onReady();
     const module = state.module;
     if (module && module.ksDetach) module.ksDetach();
     if (state !== run) return;
@@ -375,12 +464,12 @@
     if (state.audioContext) state.audioContext.close().catch(() => {});
     if ($('#ks-box').open) $('#ks-box').close();
     showControl(false);
+    freshInstance();  // the next run's module, on a fresh canvas
     // Looping plays the whole show again from its beginning, unless a person ended it.
     const endedByUser = module && module.ksEndedByUser;
     if (state.choices && state.choices.loop && !virtualRun && code === 0 && !endedByUser) {
       const again = Object.assign({}, state.choices);
       delete again.from;
-      freshInstance();
       start(false, again);
       return;
     }
@@ -389,8 +478,8 @@
     $('#ks-ended').hidden = false;
     setState('ended');
     $('#ks-again').focus();
+    prepare();  // Play again
   }
-
   // What the show said on standard error since its last frame (its message boxes aside).
   function failureLine(state, code) {
     const lines = state.stderr.slice(state.stderrAtPaint).filter((line) => line && !state.boxLines.has(line));
@@ -489,8 +578,12 @@
   // Play again: the choices as the panel holds them (a loop's later passes dropped the start time).
   $('#ks-again').addEventListener('click', () => {
     if (run && !run.over) return;
-    freshInstance();
     start(true, options ? readChoices() : null);
+  });
+  // Choices changed on the start screen: the run made ahead is made again with them.
+  $('#ks-choices').addEventListener('change', () => {
+    if (prepared && !(preparable(readChoices()) && sameRun(readChoices(), prepared.choices))) dropPrepared();
+    prepare();
   });
 
   nextModule = createModule();
@@ -502,6 +595,7 @@
         options = readOptions(module);
         buildChoices();
       }
+      prepare();
     })
     .catch((error) => {
       console.error('kelvo-strand: ' + error.message);
