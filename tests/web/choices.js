@@ -83,8 +83,7 @@ check('choices', async (t) => {
   t.expect(full === 'ks-stage', 'full screen was not entered');
   await t.until(page, () => window.ksProbe.paints().filter(([ms]) => ms >= 900).length >= 20, 60,
                 'offset: 20 frames were not drawn past 0.9 s');
-  const probe = await page.evaluate(() => window.ksProbe());
-  t.expect(t.inStep(await page.evaluate(() => window.ksProbe.paints()), probe.firstStart, 400, 250),
+  t.expect(t.inStep(await page.evaluate(() => window.ksProbe.paints()), 400, 250),
            'the clock is not held back by the 400 ms offset');
   await escape(page, 'offset');
 
@@ -102,6 +101,8 @@ check('choices', async (t) => {
   await t.until(page, (c) => eval(c)(), 5, 'touch: a tap on the picture did not show the End control', `(${control})`);
   await screenshot(page, 'phone playing.png');
   t.expect((await t.ks(page)).state === 'playing', 'touch: a tap on the picture ended the show');
+  // The screenshot may outlast the control's few seconds on a busy machine: shown again first.
+  await page.tap('#ks-canvas');
   await page.tap('#ks-end');
   await t.until(page, () => window.ks.state === 'ended', 10, 'touch: the End control did not end the show');
   const end = await t.ks(page);

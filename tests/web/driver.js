@@ -226,7 +226,8 @@ class Check {
     if (network) await page.emulateNetworkConditions(network);  // Chromium's: { download, upload, latency }
     if (viewport) await page.setViewport(viewport);  // puppeteer's (hasTouch: a touch screen)
     const url = new URL(base);
-    await page.goto(`${url.origin}/p${n}${url.pathname}${query}`, { waitUntil: 'load' });
+    // A loaded machine may take the browser far past puppeteer's 30 s; the guard bounds the check.
+    await page.goto(`${url.origin}/p${n}${url.pathname}${query}`, { waitUntil: 'load', timeout: 180000 });
     return page;
   }
 
@@ -323,16 +324,17 @@ class Check {
     return list(kept);
   }
 
-  // The position at each paint against the time the device had played since the first buffer:
-  // never ahead of it by more than the timestamps' jitter (35 ms: the position holds the
-  // highest reading; 17 ms measured), and within `slackMs` of it at the quickest paints (each
+  // The position at each paint against the music the device had played (the probe's sum of
+  // the buffers' time that reached it, so a gap that a starved page left in the queue is not
+  // counted): never ahead of it by more than the timestamps' jitter (35 ms: the position holds
+  // the highest reading; 17 ms measured), and within `slackMs` of it at the quickest paints (each
   // paint lags by the time its frame takes to draw after reading the clock: 10 to 80 ms measured
   // at 1024x768 on a busy machine, 130 ms at 1920x1080); over the run it grows as fast as the
-  // played time. `offsetMs`: the viewer's offset, which holds the position back by as much.
-  inStep(paints, firstStart, offsetMs = 0, slackMs = 100) {
+  // played music. `offsetMs`: the viewer's offset, which holds the position back by as much.
+  inStep(paints, offsetMs = 0, slackMs = 100) {
     const used = paints.filter(([ms]) => ms >= 500 + offsetMs);
     if (used.length < 20) this.fail(`only ${used.length} paints past ${(500 + offsetMs) / 1000} s of music`);
-    const lags = used.map(([ms, at]) => (at - firstStart) * 1000 - offsetMs - ms).sort((x, y) => x - y);
+    const lags = used.map(([ms, played]) => played * 1000 - offsetMs - ms).sort((x, y) => x - y);
     // The slope of a least-squares line through the paints (one late paint at either end of
     // the run moves it little).
     const mean = (f) => used.reduce((sum, p) => sum + f(p), 0) / used.length;
@@ -340,7 +342,7 @@ class Check {
     const slope = mean(([ms, at]) => (at * 1000 - mx) * (ms - my)) / mean(([, at]) => (at * 1000 - mx) ** 2);
     this.log(`offset ${offsetMs} ms: ${used.length} paints, the position behind the played time (less the offset) by ` +
              `${lags[0].toFixed(0)} to ${lags[lags.length - 1].toFixed(0)} ms (median ${lags[lags.length >> 1].toFixed(0)}); ` +
-             `it grows ${slope.toFixed(3)} times as fast (limits: -35 to ${slackMs} ms at the quickest paint, 0.97 to 1.03)`);
+             `it grows ${slope.toFixed(3)} times as fast as the music played (limits: -35 to ${slackMs} ms at the quickest paint, 0.97 to 1.03)`);
     return lags[0] >= -35 && lags[0] <= slackMs && Math.abs(slope - 1) <= 0.03;
   }
 
@@ -503,11 +505,11 @@ class WebKitPage {
 // Run in a page before its scripts (`open(..., { before: audioProbe })`): keeps the page's
 // AudioContexts, taps whatever reaches their destinations with an analyser, notes the earliest
 // context time a buffer was started at, and records at every paint (each time the page sets
-// window.ks.musicMs) the position beside the context time the device plays then. ksProbe()
+// window.ks.musicMs) the position beside how much of the scheduled sound the device has played. ksProbe()
 // says, for the latest context: its state, the context time the device plays now (its output
 // timestamp, carried on in real time while it runs), the context time rendered, the first start, the peak level of the
 // last 2048 frames that reached the speakers, and the page's musicMs and frames; ksProbe.paints()
-// the recorded [musicMs, context time] pairs.
+// the recorded [musicMs, seconds of sound played] pairs.
 function audioProbe() {
   const contexts = [];
   const Native = window.AudioContext;
@@ -529,6 +531,7 @@ function audioProbe() {
     const context = this.context;
     const at = Math.max(when, context.currentTime);
     if (context.ksFirstStart === undefined || at < context.ksFirstStart) context.ksFirstStart = at;
+    (context.ksBuffers || (context.ksBuffers = [])).push([at, this.buffer ? this.buffer.duration : 0]);
     return start.call(this, when, ...rest);
   };
   const latest = () => contexts[contexts.length - 1];
@@ -539,6 +542,11 @@ function audioProbe() {
     const now = stamp.contextTime + (context.state === 'running' ? Math.max(0, performance.now() - stamp.performanceTime) / 1000 : 0);
     return Math.min(now, context.currentTime);
   };
+  // Seconds of buffered sound that the device has played by now.
+  const played = (context) => {
+    const now = playing(context);
+    return (context.ksBuffers || []).reduce((sum, [at, seconds]) => sum + Math.min(Math.max(now - at, 0), seconds), 0);
+  };
   const paints = [];
   let ks;
   Object.defineProperty(window, 'ks', { configurable: true, get: () => ks, set(value) {
@@ -547,7 +555,7 @@ function audioProbe() {
     Object.defineProperty(value, 'musicMs', { enumerable: true, configurable: true, get: () => musicMs, set(ms) {
       musicMs = ms;
       const context = latest();
-      if (context && context.state !== 'closed') paints.push([ms, playing(context)]);
+      if (context && context.state !== 'closed') paints.push([ms, played(context)]);
     } });
   } });
   window.ksProbe = () => {
