@@ -5,12 +5,29 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
+
+namespace {
+// The scratch directories this process made go with it (a test that fails, too).
+std::vector<std::string>& scratchDirs() {
+  static std::vector<std::string> dirs;
+  return dirs;
+}
+void removeScratchDirs() {
+  std::error_code ignored;
+  for (const std::string& dir : scratchDirs()) std::filesystem::remove_all(dir, ignored);
+}
+}  // namespace
 
 std::string scratchDir(const char* prefix) {
   std::string pattern = std::string("/tmp/ks-") + prefix + "-XXXXXX";
-  return mkdtemp(&pattern[0]) ? pattern : "";
+  if (!mkdtemp(&pattern[0])) return "";
+  if (scratchDirs().empty()) std::atexit(removeScratchDirs);
+  scratchDirs().push_back(pattern);
+  return pattern;
 }
 
 std::string tempPath(const char* name) { return "/tmp/ks-test-" + std::to_string(getpid()) + "-" + name; }

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// A fresh directory /tmp/ks-PREFIX-XXXXXX (empty when none can be made).
+// A fresh directory /tmp/ks-PREFIX-XXXXXX, removed when the process exits (empty when none can
+// be made).
 std::string scratchDir(const char* prefix);
 // /tmp/ks-test-PID-NAME: a path of this test process's own.
 std::string tempPath(const char* name);
