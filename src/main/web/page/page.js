@@ -369,6 +369,7 @@
     }
     if (prepared && !(choices && preparable(choices) && sameRun(choices, prepared.choices))) dropPrepared();
     const state = prepared || newRunState(choices || null);
+    if (choices) state.choices = choices;  // the same command line; the page's own keys as now
     prepared = null;
     ks.prepared = false;
     state.waiting = false;
