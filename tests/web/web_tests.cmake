@@ -40,10 +40,6 @@ foreach(engine firefox webkit)
   ks_web_check(frames 400 ${engine})
   ks_web_check(sound 120 ${engine})
 endforeach()
-# Firefox's content process goes idle part-way through the sound check in about two runs of
-# five (BiDi then loses the page), with today's page and the one before it alike: listed, and
-# shown as not run in every summary, until that is found.
-set_tests_properties(web.sound.firefox PROPERTIES DISABLED TRUE)
 # The pacing and sound checks follow the animation frames and the device's position frame by
 # frame: with the live checks and the fuzzer beside them on two cores, Chromium's animation
 # frames fell to 14 a second and WebKit's page behind its own sound by half a second. They run
