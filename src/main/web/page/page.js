@@ -481,6 +481,7 @@
     $('#ks-again').focus();
     prepare();  // Play again
   }
+
   // What the show said on standard error since its last frame (its message boxes aside).
   function failureLine(state, code) {
     const lines = state.stderr.slice(state.stderrAtPaint).filter((line) => line && !state.boxLines.has(line));
