@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -157,7 +158,8 @@ bool optionSeconds(const char* text, double* seconds) {
   char* end = nullptr;
   errno = 0;
   double value = std::strtod(text, &end);
-  if (errno || end == text || *end || value < 0.0) return false;
+  // "nan" and "inf" parse as numbers but name no moment of the show.
+  if (errno || end == text || *end || !std::isfinite(value) || value < 0.0) return false;
   *seconds = value;
   return true;
 }
