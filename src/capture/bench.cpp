@@ -113,7 +113,10 @@ double benchLoopStartSeconds() { return g_runStartSeconds; }
 
 // Wall-clock columns say whether a frame fits its 40 ms; the CPU columns (all threads of the
 // process) stay comparable when other programs share the machine.
-void benchPrintReport() {
+void benchPrintReport(double launchedSeconds) {
+  double firstPaint = platformFirstPaintSeconds();
+  if (firstPaint > 0.0)
+    std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n", (firstPaint - launchedSeconds) * 1000.0);
   std::vector<double> all, allCpu;
   for (const FrameCost& frame : g_costs) {
     all.push_back(frame.cost);

@@ -20,5 +20,6 @@ int benchLastPaintMs();
 // the wall-clock second its paint began, from which the run's pace is measured; 0 before it.
 int benchLoopStartMs();
 double benchLoopStartSeconds();
-// Prints the cost per schedule window and the summary lines.
-void benchPrintReport();
+// Prints the start-up time (from launchedSeconds, the wall-clock second the process began, to
+// the first painted frame), the cost per schedule window and the summary lines.
+void benchPrintReport(double launchedSeconds);

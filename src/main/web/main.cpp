@@ -115,12 +115,7 @@ int main(int argc, char** argv) {
 
   // The page put the data under /data; the show reads data/ under the working directory.
   int status = WinMain(nullptr, nullptr, argv[0], SW_SHOW);
-  if (bench) {
-    double firstPaint = platformFirstPaintSeconds();
-    if (firstPaint > 0.0) std::printf("bench: startup_ms=%.1f (launch to the first painted frame)\n",
-                                      (firstPaint - launched) * 1000.0);
-    benchPrintReport();
-  }
+  if (bench) benchPrintReport(launched);
   // After Asyncify has unwound main once (the first wait for a frame), its return value no
   // longer reaches the runtime, and the runtime's exit would unwind by a throw from the
   // promise callback that woke main: an uncaught rejection, which some browsers report even
