@@ -20,8 +20,8 @@ LRESULT CALLBACK plainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 // 130x40 bitmap: red left of x = 64, green right of it, a blue top row; saved as 24-bit BMP.
-const char* writeBitmap() {
-  static const char path[] = "/tmp/ks-bitmap-test.bmp";
+std::string writeBitmap() {
+  std::string path = scratchDir("bitmap") + "/load.bmp";
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 130, 40, 24, SDL_PIXELFORMAT_RGB24);
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 130; ++x) {
@@ -30,7 +30,7 @@ const char* writeBitmap() {
       p[1] = y == 0 ? 0 : x < 64 ? 0 : 255;
       p[2] = y == 0 ? 255 : 0;
     }
-  SDL_SaveBMP(surface, path);
+  SDL_SaveBMP(surface, path.c_str());
   SDL_FreeSurface(surface);
   return path;
 }
@@ -57,7 +57,7 @@ TEST(LoadingBitmap, CopiesTheTopLeftPartToWindowPixelsAndLeavesGlStateAlone) {
   glLoadIdentity();
   glTranslatef(1, 2, 3);
 
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, writeBitmap(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, writeBitmap().c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
   HDC memory = CreateCompatibleDC(hdc);
