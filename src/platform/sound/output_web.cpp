@@ -11,9 +11,9 @@
 // when the stream is stopped for good (the run's exit, or the page's end: document state
 // "ended", Module.ksAudioStop()), with window.ks.audio "running" while it plays, "stopped" after.
 // A run that the page makes ahead of the viewer's start (Module.ksHoldStart) opens on the
-// context before the gesture has resumed it: the second it gets to run counts from the start.
-// Does not support: a context that does not run within a second of opening, or of the start
-// of a held run (the browser allows no sound without a gesture: open fails with the reason,
+// context before the gesture has resumed it: the time it gets to run counts from the start.
+// Does not support: a context that does not run within 3 s of opening, or of the start of a
+// held run (the browser allows no sound without a gesture: open fails with the reason,
 // and a held run's output counts as lost, so the show plays silently), pausing, other formats.
 // Depends on Emscripten (EM_JS; emscripten_sleep, which needs Asyncify) and Web Audio.
 #include <emscripten.h>
@@ -206,9 +206,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void ksWebAudioPump() {
 namespace {
 const char kDoesNotRun[] = "the page's AudioContext does not run (the browser starts no sound without a gesture)";
 
-// A context resumed in the Start gesture runs within a moment; without one it waits for a gesture.
-bool runsWithinASecond() {
-  for (int waited = 0; ksWebAudioRunning() == 0 && waited < 1000; waited += 50) emscripten_sleep(50);
+// A context resumed in the Start gesture runs within a moment (Firefox's took over a second now
+// and then to open its device); without a gesture it waits for one.
+bool runsSoon() {
+  for (int waited = 0; ksWebAudioRunning() == 0 && waited < 3000; waited += 50) emscripten_sleep(50);
   return ksWebAudioRunning() == 1;
 }
 
@@ -224,7 +225,7 @@ bool webOpen(int rate, AudioFill fill, std::string* why) {
     default: break;
   }
   g_runsChecked = !ksWebAudioHeldStart();
-  if (g_runsChecked && !runsWithinASecond()) {
+  if (g_runsChecked && !runsSoon()) {
     ksWebAudioClose();
     *why = kDoesNotRun;
     return false;
@@ -242,7 +243,7 @@ void webStart() {
   if (g_started || g_lost) return;
   if (!g_runsChecked) {
     g_runsChecked = true;
-    if (!runsWithinASecond()) {
+    if (!runsSoon()) {
       std::fprintf(stderr, "Web Audio output: %s\n", kDoesNotRun);
       g_lost = true;  // the stream moves to the silent output
       return;
