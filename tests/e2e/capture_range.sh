@@ -13,7 +13,8 @@ cd "$WORK"
 "$BIN" --bench --from 1 2>/dev/null; [ $? = 2 ] || fail "--from with --bench is accepted"
 "$BIN" --capture d --loop 2>/dev/null; [ $? = 2 ] || fail "--loop with --capture is accepted"
 for bad in "--at 1" "--capture d --at 1,,2" "--capture d --at 1 --from 2" "--capture v.mkv --at 1" \
-           "--capture d --at 240" "--capture d --from nan" "--capture d --at inf" "--no-fast-forward" "--bench --no-fast-forward" "--audio-offset" \
+           "--capture d --at 240" "--capture d --from nan" "--capture d --at inf" "--no-fast-forward" \
+           "--bench --no-fast-forward" "--audio-offset" \
            "--audio-offset 200ms" "--audio-offset 9000" "--capture d --audio-offset 100" "--bench --audio-offset -50"; do
   "$BIN" $bad 2>/dev/null; [ $? = 2 ] || fail "\"$bad\" is not a usage error"
   [ ! -e d ] && [ ! -e v.mkv ] || fail "\"$bad\" wrote something"

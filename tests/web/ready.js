@@ -3,7 +3,8 @@
 // counted in bytes (the whole of the data and the font faces, the music about three quarters),
 // and the run is made ahead of the start (its content loaded, held before its first frame, its
 // sound's context not yet allowed to run); after a click on Start nothing more is fetched
-// before the show's first frame, the page lets the run go at once, and its sound plays. The click to the first frame is logged against half a second.
+// before the show's first frame, the page lets the run go at once, and its sound plays. The
+// click to the first frame is logged against half a second.
 const fs = require('fs');
 const path = require('path');
 const { check } = require('./driver');
